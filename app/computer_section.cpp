@@ -1,0 +1,3 @@
+#include "app/sections.h"
+
+bool WriteComputerSection() { return false; }

@@ -1,0 +1,3 @@
+#include "app/run.h"
+
+int SorvikMain(const char*) { return 0; }

@@ -1,0 +1,40 @@
+#include "common/text.h"
+
+#include <cstring>
+
+#include "platform/win32.h"
+
+void BoundedCopy(char* target, const char* source, int capacity) {
+  if (capacity <= 0) return;
+  std::strncpy(target, source, static_cast<size_t>(capacity));
+}
+
+bool BoundedAppend(char* target, const char* source, int capacity) {
+  size_t used = std::strlen(target);
+  if (capacity <= 0 || used >= static_cast<size_t>(capacity)) return source[0] == '\0';
+  size_t room = static_cast<size_t>(capacity) - used;
+  size_t length = std::strlen(source);
+  size_t taken = length < room ? length : room;
+  std::memcpy(target + used, source, taken);
+  target[used + taken] = '\0';
+  return taken == length;
+}
+
+bool FormatPath(char* area, int capacity, const char* format, const char* text) {
+  // wsprintfA writes at most 1024 characters; a longer path could not be formed there either.
+  size_t length = std::strlen(format) - 2 + std::strlen(text);
+  if (capacity <= 0 || length > static_cast<size_t>(capacity) || length > 1024) return false;
+  std::memset(area, 0, static_cast<size_t>(capacity) + 1);
+  wsprintfA(area, format, text);
+  return true;
+}
+
+EntryList::EntryList(char* area, int capacity) : area_(area), capacity_(capacity), count_(0) {
+  std::memset(area_, 0, static_cast<size_t>(capacity_) + 1);
+}
+
+void EntryList::Add(const char* entry) {
+  if (count_ > 0) BoundedAppend(area_, ";", capacity_);
+  BoundedAppend(area_, entry, capacity_);
+  ++count_;
+}

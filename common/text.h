@@ -1,0 +1,30 @@
+// The small text helpers that every collector shares.
+#pragma once
+
+// Copies at most `capacity` characters of `source` into `target` and fills the rest of the
+// capacity with zero bytes (strncpy semantics). A source of `capacity` characters or more is
+// cut to exactly `capacity` characters and not terminated: callers pass an area one longer.
+void BoundedCopy(char* target, const char* source, int capacity);
+
+// Appends `source` to the text in `target`, an area of `capacity` characters plus terminator;
+// what would not fit is cut. Returns false when anything was cut.
+bool BoundedAppend(char* target, const char* source, int capacity);
+
+// Formats `format`, which holds one "%s", with `text` into `area` (capacity plus terminator).
+// Returns false, leaving the area untouched, when the result would not fit.
+bool FormatPath(char* area, int capacity, const char* format, const char* text);
+
+// A ";"-joined list of entries built in a caller's area of `capacity` characters plus
+// terminator (a fetcher's WorkText). Entries that would not fit are cut; the area stays
+// terminated and its text is always the exact start of the whole joined list.
+class EntryList {
+ public:
+  EntryList(char* area, int capacity);
+  void Add(const char* entry);
+  int Count() const { return count_; }
+
+ private:
+  char* area_;
+  int capacity_;
+  int count_;
+};

@@ -1,0 +1,38 @@
+// CHwFetcher: the base of the hardware fetcher chain. The order of the virtual operations
+// below is the slot order of the operation table; derived classes override, never reorder.
+#pragma once
+
+#include "platform/win32.h"
+
+class CHwFetcher {
+ public:
+  enum { kWorkCapacity = 4096 };
+
+  CHwFetcher();
+  virtual ~CHwFetcher();                                                           // slot 0
+  virtual bool GetCpu(char* buffer, int capacity);                                 // slot 1
+  virtual bool GetRam(char* buffer, int capacity);                                 // slot 2
+  virtual bool GetDrives(char* buffer, int capacity);                              // slot 3
+  virtual bool GetDevicesOfClass(const char* className, char* buffer, int capacity);  // slot 4
+  virtual bool GetMonitor(char* buffer, int capacity);                             // slot 5
+  virtual bool GetMouse(char* buffer, int capacity);                               // slot 6
+  virtual bool GetKeyboard(char* buffer, int capacity);                            // slot 7
+  virtual bool GetCdrom(char* buffer, int capacity);                               // slot 8
+  virtual bool GetMedia(char* buffer, int capacity);                               // slot 9
+  virtual bool GetModem(char* buffer, int capacity);                               // slot 10
+  virtual bool GetVideo(char* buffer, int capacity);                               // slot 11
+  virtual bool GetDefaultPrinter(char* buffer, int capacity);                      // slot 12
+  virtual bool GetScsi(char* buffer, int capacity);                                // slot 13
+  virtual bool GetNetwork(char* buffer, int capacity);                             // slot 14
+  virtual bool GetUsb(char* buffer, int capacity);                                 // slot 15
+
+  void CollapseSpaces(char* text, int count);
+  ULONGLONG GetFreeBytes(const char* rootPath);
+  ULONGLONG GetTotalBytes(const char* rootPath);
+
+  CHwFetcher(const CHwFetcher&) = delete;
+  CHwFetcher& operator=(const CHwFetcher&) = delete;
+
+ protected:
+  char WorkText[kWorkCapacity + 1];
+};

@@ -1,0 +1,170 @@
+// The simulated Windows machine: a registry with Windows' semantics plus every
+// other fact that the program asks the system. The Win32 functions declared in
+// platform/win32.h act on the machine installed with sim::Install.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace sim {
+
+using Bytes = std::vector<uint8_t>;
+
+// One registry value: its type and its raw bytes, exactly as stored.
+struct Value {
+  std::string name;
+  DWORD type = REG_NONE;
+  Bytes data;
+};
+
+// One registry key. Subkeys and values are kept in case-insensitive sorted order,
+// which is the order in which they are enumerated.
+struct Key {
+  std::string name;
+  bool isVolatile = false;
+  std::vector<std::unique_ptr<Key>> subkeys;
+  std::vector<Value> values;
+
+  Key* FindSubkey(const std::string& name) const;
+  const Value* FindValue(const std::string& name) const;
+};
+
+// The registry roots the program reads. Paths are backslash-separated and relative to a
+// root; names compare without regard to the case of ASCII letters.
+class Registry {
+ public:
+  Registry();
+  Key* Root(HKEY root) const;  // nullptr for a root the machine does not have
+  Key* Find(HKEY root, const std::string& path) const;
+  Key& CreateKey(HKEY root, const std::string& path);  // creates every key on the way
+  bool DeleteKey(HKEY root, const std::string& path);  // with its whole subtree
+  void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                const Bytes& data);  // creates the key when missing
+  void SetString(HKEY root, const std::string& path, const std::string& name,
+                 const std::string& text);  // REG_SZ, terminator included
+  void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD number);
+  bool HasDynData() const { return hasDynData_; }
+  void SetHasDynData(bool present) { hasDynData_ = present; }
+
+ private:
+  std::unique_ptr<Key> localMachine_;
+  std::unique_ptr<Key> dynData_;
+  std::unique_ptr<Key> currentUser_;
+  bool hasDynData_ = true;
+};
+
+// A drive letter as GetDriveTypeA, GetDiskFreeSpaceExA and GetDiskFreeSpaceA see it.
+struct Drive {
+  UINT type = DRIVE_NO_ROOT_DIR;
+  bool sizeReadable = true;  // false: both size calls fail
+  ULONGLONG totalBytes = 0;
+  ULONGLONG freeBytes = 0;  // available to the caller
+  DWORD sectorsPerCluster = 8;
+  DWORD bytesPerSector = 512;
+  DWORD freeClusters = 0;  // what GetDiskFreeSpaceA reports
+  DWORD totalClusters = 0;
+};
+
+struct ShellCall {
+  std::string operation, file, parameters, directory;
+  int showCommand = 0;
+};
+
+struct Printer {
+  std::string name;
+  std::string port;
+};
+
+// Everything but the registry. Defaults describe a plain Windows XP SP2 workstation.
+struct Facts {
+  // GetVersionExA: whether it works with the basic record and with the extended one.
+  bool versionWorks = true;
+  bool extendedVersionWorks = true;
+  DWORD majorVersion = 5;
+  DWORD minorVersion = 1;
+  DWORD buildNumber = 2600;
+  DWORD platformId = VER_PLATFORM_WIN32_NT;
+  std::string csdVersion = "Service Pack 2";
+  WORD servicePackMajor = 2;
+  WORD servicePackMinor = 0;
+  WORD suiteMask = VER_SUITE_SINGLEUSERTS;
+  BYTE productType = VER_NT_WORKSTATION;
+
+  int serverR2Metric = 0;  // GetSystemMetrics(SM_SERVERR2)
+
+  // Functions that only newer systems export (looked up with GetProcAddress).
+  bool hasGetProductInfo = false;
+  bool getProductInfoWorks = true;
+  DWORD productInfoType = 0;
+  bool hasGetNativeSystemInfo = true;
+  bool hasGlobalMemoryStatusEx = true;
+  bool hasGetDiskFreeSpaceEx = true;
+
+  // GetSystemInfo; GetNativeSystemInfo reports nativeArchitecture instead.
+  WORD processorArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
+  WORD nativeArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
+  DWORD processorType = PROCESSOR_INTEL_PENTIUM;
+  DWORD numberOfProcessors = 1;
+
+  // Memory: GlobalMemoryStatusEx reports totalPhysBytes; GlobalMemoryStatus the same value
+  // held in 32 bits (capped at 4 GB - 1, as on a 32-bit system).
+  ULONGLONG totalPhysBytes = 512ull << 20;
+
+  std::array<Drive, 26> drives{};  // A: to Z:
+
+  // Identity
+  bool socketsStart = true;
+  std::string hostName = "officepc";  // gethostname; 50 characters or more fail
+  // The resolver: host name (any case) to its IPv4 addresses in the resolver's order.
+  std::map<std::string, std::vector<std::string>> resolver;
+  bool computerNameWorks = true;
+  std::string computerName = "OFFICE-PC";
+  bool userNameWorks = true;
+  std::string userName = "anna";
+
+  // Spooler: the default printer, if any (ordinal 201 and EnumPrintersA level 5).
+  bool hasDefaultPrinter = false;
+  Printer defaultPrinter;
+
+  // Files and time
+  std::string modulePath = "C:\\sorvik\\sorvik.exe";
+  std::string tempPath = "C:\\TEMP\\";  // with the trailing backslash, as GetTempPathA gives it
+  bool tempPathWorks = true;
+  // Host folder of each drive letter for file access; C: defaults to the working folder.
+  std::map<char, std::string> driveFolders;
+  SYSTEMTIME localTime{2007, 5, 2, 1, 9, 5, 7, 0};
+  UINT ansiCodePage = 1252;  // 1252 and 1251 are modelled
+};
+
+// Calls that tests and benchmarks count, by function name ("RegOpenKeyExA", ...).
+using CallCounts = std::map<std::string, long>;
+
+class Machine {
+ public:
+  Machine();
+  Registry registry;
+  Facts facts;
+
+  // What the program did to the machine.
+  std::vector<ShellCall> shellCalls;
+  CallCounts calls;
+  std::vector<std::string> openedKeyPaths;  // root-relative paths of successful opens
+
+  int OpenHandleCount() const;  // registry handles opened and not yet closed
+};
+
+// Installs the machine that the Win32 functions act on (not owned); nullptr uninstalls.
+void Install(Machine* machine);
+Machine& Current();
+
+// Maps a Windows path ("C:\out\r.xml") to the host path the machine keeps it at.
+// False when the drive letter has no host folder.
+bool HostPath(const std::string& windowsPath, std::string* hostPath);
+
+}  // namespace sim

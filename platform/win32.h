@@ -1,0 +1,396 @@
+// The Win32 seam. System code includes this header and nothing else from the
+// platform: on Windows it is the SDK; elsewhere it declares the same subset,
+// with the SDK's names, types, constants and signatures, implemented by the
+// simulated machine in platform/sim.
+#pragma once
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <winsock2.h>
+#include <windows.h>
+#include <winspool.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+// The spooler's default-printer query, imported from WINSPOOL.DRV by ordinal 201
+// (an import library made from platform/winspool_ordinal.def).
+extern "C" BOOL WINAPI DefaultPrinterByOrdinal(LPSTR pszBuffer, LPDWORD pcchBuffer);
+
+#else  // the simulated machine
+
+#include <cstddef>
+#include <cstdint>
+
+// Names that the host's C library also uses (with other types) are renamed
+// here, so that system code says the Win32 name and links to the simulator.
+#define gethostname SimGethostname
+#define gethostbyname SimGethostbyname
+#define inet_ntoa SimInetNtoa
+#define hostent SimHostent
+#define in_addr SimInAddr
+
+#define WINAPI
+#define CALLBACK
+#define CONST const
+#define MAX_PATH 260
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef int INT;
+typedef unsigned int UINT;
+typedef uint64_t DWORDLONG;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
+typedef intptr_t INT_PTR;
+typedef char CHAR;
+typedef char16_t WCHAR;
+typedef unsigned char UCHAR;
+typedef unsigned short USHORT;
+typedef unsigned char u_char;
+typedef unsigned short u_short;
+typedef unsigned long u_long;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef BYTE* LPBYTE;
+typedef DWORD* LPDWORD;
+typedef DWORD* PDWORD;
+typedef LONG* PLONG;
+typedef CHAR* LPSTR;
+typedef const CHAR* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef DWORD ACCESS_MASK;
+typedef ACCESS_MASK REGSAM;
+typedef LONG LSTATUS;
+typedef INT_PTR (*FARPROC)();
+
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+struct HWND__;
+typedef HWND__* HWND;
+
+#define TRUE 1
+#define FALSE 0
+
+#define MAKEWORD(a, b) ((WORD)(((BYTE)(a)) | ((WORD)((BYTE)(b))) << 8))
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+
+// Registry
+#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000u)
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001u)
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)0x80000002u)
+#define HKEY_USERS ((HKEY)(ULONG_PTR)0x80000003u)
+#define HKEY_CURRENT_CONFIG ((HKEY)(ULONG_PTR)0x80000005u)
+#define HKEY_DYN_DATA ((HKEY)(ULONG_PTR)0x80000006u)
+
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_WOW64_64KEY 0x0100
+#define KEY_WOW64_32KEY 0x0200
+#define KEY_READ 0x20019
+
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_DWORD_BIG_ENDIAN 5
+#define REG_LINK 6
+#define REG_MULTI_SZ 7
+#define REG_RESOURCE_LIST 8
+#define REG_QWORD 11
+
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_FILE_EXISTS 80L
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+typedef FILETIME* PFILETIME;
+typedef FILETIME* LPFILETIME;
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+typedef SYSTEMTIME* LPSYSTEMTIME;
+
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult);
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          PFILETIME lpftLastWriteTime);
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegCloseKey(HKEY hKey);
+
+// Version and system information
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+#define VER_NT_WORKSTATION 0x0000001
+#define VER_NT_DOMAIN_CONTROLLER 0x0000002
+#define VER_NT_SERVER 0x0000003
+
+#define VER_SUITE_SMALLBUSINESS 0x00000001
+#define VER_SUITE_ENTERPRISE 0x00000002
+#define VER_SUITE_BACKOFFICE 0x00000004
+#define VER_SUITE_TERMINAL 0x00000010
+#define VER_SUITE_DATACENTER 0x00000080
+#define VER_SUITE_SINGLEUSERTS 0x00000100
+#define VER_SUITE_PERSONAL 0x00000200
+#define VER_SUITE_BLADE 0x00000400
+
+#define PROCESSOR_ARCHITECTURE_INTEL 0
+#define PROCESSOR_ARCHITECTURE_MIPS 1
+#define PROCESSOR_ARCHITECTURE_ALPHA 2
+#define PROCESSOR_ARCHITECTURE_PPC 3
+#define PROCESSOR_ARCHITECTURE_SHX 4
+#define PROCESSOR_ARCHITECTURE_ARM 5
+#define PROCESSOR_ARCHITECTURE_IA64 6
+#define PROCESSOR_ARCHITECTURE_ALPHA64 7
+#define PROCESSOR_ARCHITECTURE_MSIL 8
+#define PROCESSOR_ARCHITECTURE_AMD64 9
+#define PROCESSOR_ARCHITECTURE_UNKNOWN 0xFFFF
+
+#define PROCESSOR_INTEL_386 386
+#define PROCESSOR_INTEL_486 486
+#define PROCESSOR_INTEL_PENTIUM 586
+
+#define SM_SERVERR2 89
+
+#define PRODUCT_UNDEFINED 0x00000000
+#define PRODUCT_ULTIMATE 0x00000001
+
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
+
+struct OSVERSIONINFOEXA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+  WORD wServicePackMajor;
+  WORD wServicePackMinor;
+  WORD wSuiteMask;
+  BYTE wProductType;
+  BYTE wReserved;
+};
+typedef OSVERSIONINFOEXA* LPOSVERSIONINFOEXA;
+
+struct SYSTEM_INFO {
+  union {
+    DWORD dwOemId;
+    struct {
+      WORD wProcessorArchitecture;
+      WORD wReserved;
+    };
+  };
+  DWORD dwPageSize;
+  LPVOID lpMinimumApplicationAddress;
+  LPVOID lpMaximumApplicationAddress;
+  DWORD_PTR dwActiveProcessorMask;
+  DWORD dwNumberOfProcessors;
+  DWORD dwProcessorType;
+  DWORD dwAllocationGranularity;
+  WORD wProcessorLevel;
+  WORD wProcessorRevision;
+};
+typedef SYSTEM_INFO* LPSYSTEM_INFO;
+
+// Signatures of the functions that are looked up at run time, never called by name.
+typedef BOOL(WINAPI* PGETPRODUCTINFO)(DWORD, DWORD, DWORD, DWORD, PDWORD);
+typedef void(WINAPI* PGETNATIVESYSTEMINFO)(LPSYSTEM_INFO);
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
+int WINAPI GetSystemMetrics(int nIndex);
+void WINAPI GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
+
+// Memory and drives
+struct MEMORYSTATUS {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  DWORD dwTotalPhys;  // SIZE_T on Windows; 32 bits on the 32-bit program we model
+  DWORD dwAvailPhys;
+  DWORD dwTotalPageFile;
+  DWORD dwAvailPageFile;
+  DWORD dwTotalVirtual;
+  DWORD dwAvailVirtual;
+};
+typedef MEMORYSTATUS* LPMEMORYSTATUS;
+
+struct MEMORYSTATUSEX {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  DWORDLONG ullTotalPhys;
+  DWORDLONG ullAvailPhys;
+  DWORDLONG ullTotalPageFile;
+  DWORDLONG ullAvailPageFile;
+  DWORDLONG ullTotalVirtual;
+  DWORDLONG ullAvailVirtual;
+  DWORDLONG ullAvailExtendedVirtual;
+};
+typedef MEMORYSTATUSEX* LPMEMORYSTATUSEX;
+
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  };
+  ULONGLONG QuadPart;
+};
+typedef ULARGE_INTEGER* PULARGE_INTEGER;
+
+typedef BOOL(WINAPI* PGLOBALMEMORYSTATUSEX)(LPMEMORYSTATUSEX);
+typedef BOOL(WINAPI* PGETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                           PULARGE_INTEGER);
+
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+
+void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
+BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster,
+                              LPDWORD lpBytesPerSector, LPDWORD lpNumberOfFreeClusters,
+                              LPDWORD lpTotalNumberOfClusters);
+
+// Windows Sockets and identity
+#define WSADESCRIPTION_LEN 256
+#define WSASYS_STATUS_LEN 128
+#define SOCKET_ERROR (-1)
+
+struct WSADATA {
+  WORD wVersion;
+  WORD wHighVersion;
+  char szDescription[WSADESCRIPTION_LEN + 1];
+  char szSystemStatus[WSASYS_STATUS_LEN + 1];
+  unsigned short iMaxSockets;
+  unsigned short iMaxUdpDg;
+  char* lpVendorInfo;
+};
+typedef WSADATA* LPWSADATA;
+
+struct hostent {
+  char* h_name;
+  char** h_aliases;
+  short h_addrtype;
+  short h_length;
+  char** h_addr_list;
+};
+
+struct in_addr {
+  union {
+    struct {
+      u_char s_b1, s_b2, s_b3, s_b4;
+    } S_un_b;
+    ULONG S_addr;
+  } S_un;
+};
+
+int WINAPI WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData);
+int WINAPI WSACleanup(void);
+int WINAPI gethostname(char* name, int namelen);
+hostent* WINAPI gethostbyname(const char* name);
+char* WINAPI inet_ntoa(in_addr in);
+
+BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
+BOOL WINAPI GetUserNameA(LPSTR lpBuffer, LPDWORD pcbBuffer);
+
+// Print spooler
+#define PRINTER_ENUM_DEFAULT 0x00000001
+#define PRINTER_ENUM_LOCAL 0x00000002
+
+struct PRINTER_INFO_5A {
+  LPSTR pPrinterName;
+  LPSTR pPortName;
+  DWORD Attributes;
+  DWORD DeviceNotSelectedTimeout;
+  DWORD TransmissionRetryTimeout;
+};
+typedef PRINTER_INFO_5A* PPRINTER_INFO_5A;
+
+// The spooler's default-printer query (WINSPOOL.DRV ordinal 201 on Windows): fills the
+// area with the default printer's name; the length is in characters, in and out.
+BOOL WINAPI DefaultPrinterByOrdinal(LPSTR pszBuffer, LPDWORD pcchBuffer);
+
+BOOL WINAPI EnumPrintersA(DWORD Flags, LPSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf,
+                          LPDWORD pcbNeeded, LPDWORD pcReturned);
+
+// Shell
+#define SW_SHOWNORMAL 1
+
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                               LPCSTR lpDirectory, INT nShowCmd);
+BOOL WINAPI PathRemoveFileSpecA(LPSTR pszPath);
+
+// Files, time and text
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_THREAD_ACP 3
+#define CP_UTF8 65001
+
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
+UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique,
+                             LPSTR lpTempFileName);
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar);
+// As on Windows: at most 1024 characters are written, and there is no floating point.
+int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...);
+
+#endif

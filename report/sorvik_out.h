@@ -1,0 +1,28 @@
+// CSorvikOut: the report file of a run: where it goes, how it is named, the root element,
+// and the temporary software record file.
+#pragma once
+
+#include "report/xml_out.h"
+
+class CPcFetcher;
+
+class CSorvikOut : public CXmlOut {
+ public:
+  CSorvikOut();
+  ~CSorvikOut() override;
+
+  bool OpenReport(CPcFetcher* identity, char* outArgument);
+  void CloseReport();
+
+  bool GetExeFolder(char* output, int capacity);
+  bool MakeTempFilePath(char* output, int capacity);
+  bool MakeBaseName(CPcFetcher* identity, char* output, int capacity);
+  bool MakeDefaultPath(CPcFetcher* identity);
+  bool MakeOutPath(CPcFetcher* identity, char* outArgument);
+  bool MakeTempFile();
+  void FormatCreationTime(char* output);
+
+  char LineBuffer[kTextCapacity + 1];
+  char ReportPath[kPathCapacity + 1];
+  char TempFilePath[kPathCapacity + 1];
+};

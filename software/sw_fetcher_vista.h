@@ -1,0 +1,14 @@
+// CSwFetcherVista: the uninstall scan plus the component servicing packages.
+#pragma once
+
+#include "software/sw_fetcher.h"
+
+class CSwFetcherVista : public CSwFetcher {
+ public:
+  CSwFetcherVista();
+  ~CSwFetcherVista() override;
+
+  bool GetSoftwareList(const char* filePath, bool removeDuplicates) override;
+  bool GetPackageDisplayName(const char* keyName, char* output, int capacity);
+  bool GetPackageVersion(const char* keyName, char* output, int capacity);
+};
