@@ -19,6 +19,13 @@
 // (an import library made from platform/winspool_ordinal.def).
 extern "C" BOOL WINAPI DefaultPrinterByOrdinal(LPSTR pszBuffer, LPDWORD pcchBuffer);
 
+// Signatures of the functions that are looked up at run time, never called by name.
+typedef BOOL(WINAPI* PGETPRODUCTINFO)(DWORD, DWORD, DWORD, DWORD, PDWORD);
+typedef void(WINAPI* PGETNATIVESYSTEMINFO)(LPSYSTEM_INFO);
+typedef BOOL(WINAPI* PGLOBALMEMORYSTATUSEX)(LPMEMORYSTATUSEX);
+typedef BOOL(WINAPI* PGETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                           PULARGE_INTEGER);
+
 #else  // the simulated machine
 
 #include <cstddef>

@@ -37,6 +37,17 @@ struct Key {
 
 // The registry roots the program reads. Paths are backslash-separated and relative to a
 // root; names compare without regard to the case of ASCII letters.
+//
+// The Win32 functions over it follow Windows NT as Wine's registry server models it:
+// - a path may not start with a backslash (ERROR_BAD_PATHNAME); runs of backslashes between
+//   names and trailing ones are ignored;
+// - HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_DYN_DATA are the roots; any other handle,
+//   and HKEY_DYN_DATA on a machine without it (as on NT), gives ERROR_INVALID_HANDLE;
+// - on NT platforms a handle can only enumerate subkeys when opened with
+//   KEY_ENUMERATE_SUB_KEYS and only read values when opened with KEY_QUERY_VALUE
+//   (ERROR_ACCESS_DENIED otherwise); Windows 9x checks no access rights;
+// - a handle whose key was deleted gives ERROR_KEY_DELETED.
+// Keys under HKEY_DYN_DATA can be created while the root is absent; they stay invisible.
 class Registry {
  public:
   Registry();
@@ -44,6 +55,7 @@ class Registry {
   Key* Find(HKEY root, const std::string& path) const;
   Key& CreateKey(HKEY root, const std::string& path);  // creates every key on the way
   bool DeleteKey(HKEY root, const std::string& path);  // with its whole subtree
+  bool DeleteValue(HKEY root, const std::string& path, const std::string& name);
   void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                 const Bytes& data);  // creates the key when missing
   void SetString(HKEY root, const std::string& path, const std::string& name,
@@ -53,6 +65,7 @@ class Registry {
   void SetHasDynData(bool present) { hasDynData_ = present; }
 
  private:
+  Key* Storage(HKEY root) const;  // the root's keys, whether the machine shows them or not
   std::unique_ptr<Key> localMachine_;
   std::unique_ptr<Key> dynData_;
   std::unique_ptr<Key> currentUser_;
@@ -145,6 +158,29 @@ struct Facts {
 // Calls that tests and benchmarks count, by function name ("RegOpenKeyExA", ...).
 using CallCounts = std::map<std::string, long>;
 
+// One open registry handle. The key is found again by its path on every use, so a key deleted
+// while open is reported as deleted instead of being read after it is gone.
+struct OpenKey {
+  HKEY root = nullptr;
+  std::string path;  // root-relative, as the caller spelled it
+  REGSAM access = 0;
+};
+
+// What the Win32 functions keep between calls: the storage behind the records they hand out
+// (valid until the next call of the same function, as on Windows).
+struct SimState {
+  std::map<ULONG_PTR, OpenKey> handles;
+  ULONG_PTR nextHandle = 0x100;
+  hostent host{};
+  std::string hostName;
+  std::vector<std::array<char, 8>> hostAddresses;  // 4 address bytes, padded
+  std::vector<char*> hostAddressList;
+  char* hostAliases[1] = {nullptr};
+  std::string printerName, printerPort;
+  char dottedAddress[16] = {};
+  UINT nextTempNumber = 1;
+};
+
 class Machine {
  public:
   Machine();
@@ -155,13 +191,24 @@ class Machine {
   std::vector<ShellCall> shellCalls;
   CallCounts calls;
   std::vector<std::string> openedKeyPaths;  // root-relative paths of successful opens
+  DWORD lastError = 0;                      // what GetLastError would say after a failed call
+  int socketStarts = 0;  // successful WSAStartup calls not yet matched by WSACleanup
+  int libraryLoads = 0;  // successful LoadLibraryA calls not yet matched by FreeLibrary
 
   int OpenHandleCount() const;  // registry handles opened and not yet closed
+
+  SimState state;  // kept by the Win32 functions; tests have no need to look
 };
 
 // Installs the machine that the Win32 functions act on (not owned); nullptr uninstalls.
+// Without an installed machine the functions act on a default one (an empty registry and the
+// default Facts), so that pure helpers like wsprintfA work in any test.
 void Install(Machine* machine);
 Machine& Current();
+
+// ASCII case-insensitive comparison, upper-case folded as the registry orders names
+// ("_x" sorts after "Z"). Negative, zero or positive.
+int CompareNames(const std::string& a, const std::string& b);
 
 // Maps a Windows path ("C:\out\r.xml") to the host path the machine keeps it at.
 // False when the drive letter has no host folder.

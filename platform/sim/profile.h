@@ -1,0 +1,65 @@
+// Machine profiles: a folder that describes one Windows computer for the simulator.
+//
+//   PROFILE/machine.ini   the facts beside the registry (required)
+//   PROFILE/*.reg         registry files, imported in name order after machine.ini
+//
+// machine.ini has "[section]" lines, "name = value" lines, blank lines and comment lines
+// starting with ";" or "#". Names are matched without regard to case; an unknown section or
+// name is an error. Values are trimmed; enclose a text in double quotes to keep blanks at its
+// ends (or to give an empty text). Numbers are decimal or 0x-hexadecimal; yes/no values also
+// accept true/false and 1/0. Every name is optional: what is not given keeps the default of
+// a plain Windows XP SP2 workstation (see Facts in machine.h).
+//
+//   [version]      works, extendedWorks (GetVersionExA with the basic / extended record),
+//                  major, minor, build, platform (0 Win32s, 1 Windows 9x, 2 NT), csd,
+//                  servicePackMajor, servicePackMinor, suiteMask, productType, serverR2
+//                  (what GetSystemMetrics(SM_SERVERR2) returns)
+//   [kernel32]     GetProductInfo, GetNativeSystemInfo, GlobalMemoryStatusEx,
+//                  GetDiskFreeSpaceExA (yes: the function exists), productInfoWorks,
+//                  productInfoType
+//   [processor]    architecture, nativeArchitecture, type, count
+//   [memory]       totalBytes
+//   [drive X:]     one section per drive letter: type (none, unknown, removable, fixed,
+//                  remote, cdrom, ramdisk), sizeReadable, totalBytes, freeBytes,
+//                  sectorsPerCluster, bytesPerSector, freeClusters, totalClusters (both
+//                  default to the byte counts divided by the cluster size), folder (the
+//                  host folder of the drive's files; relative to the profile folder)
+//   [network]      socketsStart, hostName
+//   [resolver]     HOSTNAME = ADDRESS, ADDRESS...   (IPv4, in the resolver's order)
+//   [identity]     computerName, computerNameWorks, userName, userNameWorks
+//   [printer]      name, port (a name makes it the default printer)
+//   [files]        modulePath, tempPath, tempPathWorks
+//   [time]         localTime = YYYY-MM-DD HH:MM:SS[.mmm]  (the day of week is computed)
+//   [text]         ansiCodePage (1252 or 1251)
+//   [registry]     dynData (no: the machine has no HKEY_DYN_DATA, as Windows NT)
+//
+// .reg files are REGEDIT4 (ANSI, in the machine's code page) or "Windows Registry Editor
+// Version 5.00" (UTF-16LE with a byte-order mark; text is converted to the ANSI code page,
+// which is what the ANSI registry functions return). Supported: [ROOT\path] with the roots
+// HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) and HKEY_DYN_DATA, [-ROOT\path]
+// deletion of a key with its subtree, "name"="text" with \\ and \" escapes, @ for the
+// default value, dword:, hex: and hex(N): with "\" line continuation, "name"=- deletion,
+// ";" comment lines and blank lines. In a version 5 file hex(1), hex(2) and hex(7) data is
+// UTF-16LE and is converted like the texts.
+//
+// Errors never throw: the functions return false and an error text "FILE:LINE: what is
+// wrong" (or "FILE: what is wrong" when no line is at fault).
+#pragma once
+
+#include <string>
+
+#include "platform/sim/machine.h"
+
+namespace sim {
+
+// Loads PROFILE/machine.ini and every PROFILE/*.reg into `machine`.
+bool LoadProfile(const std::string& folder, Machine* machine, std::string* error);
+
+// The parts, for tests: `fileName` names the text in errors; `baseFolder` is what relative
+// drive folders are relative to.
+bool ParseMachineIni(const std::string& text, const std::string& fileName,
+                     const std::string& baseFolder, Machine* machine, std::string* error);
+bool ImportRegText(const std::string& bytes, const std::string& fileName, UINT ansiCodePage,
+                   Registry* registry, std::string* error);
+
+}  // namespace sim

@@ -1,0 +1,44 @@
+// MultiByteToWideChar over the machine's ANSI code page, and wsprintfA.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/sim/codepage.h"
+#include "platform/sim/internal.h"
+#include "platform/win32.h"
+
+using sim::Machine;
+
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
+  (void)dwFlags;  // every byte of the modelled code pages is valid and precomposed
+  Machine& machine = sim::Enter("MultiByteToWideChar");
+  UINT codePage = CodePage;
+  if (codePage == CP_ACP || codePage == CP_THREAD_ACP) codePage = machine.facts.ansiCodePage;
+  if (!sim::IsModelledCodePage(codePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 ||
+      cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && lpWideCharStr == nullptr))
+    return sim::Fail(machine, sim::kErrorInvalidParameter, 0);
+  // -1: the text with its terminator.
+  int count = cbMultiByte == -1 ? static_cast<int>(std::strlen(lpMultiByteStr)) + 1 : cbMultiByte;
+  if (cchWideChar == 0) return count;
+  // Like Windows, fill what fits before reporting that the rest did not.
+  int written = count < cchWideChar ? count : cchWideChar;
+  for (int i = 0; i < written; ++i)
+    lpWideCharStr[i] = sim::AnsiToWide(codePage, static_cast<unsigned char>(lpMultiByteStr[i]));
+  if (written < count) return sim::Fail(machine, ERROR_INSUFFICIENT_BUFFER, 0);
+  return count;
+}
+
+int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
+  sim::Enter("wsprintfA");
+  enum { kLimit = 1024 };  // characters Windows writes at most, terminator not counted
+  va_list arguments;
+  va_start(arguments, lpFmt);
+  int length = std::vsnprintf(lpOut, kLimit + 1, lpFmt, arguments);
+  va_end(arguments);
+  if (length < 0) {
+    lpOut[0] = '\0';
+    return 0;
+  }
+  return length > kLimit ? kLimit : length;
+}
