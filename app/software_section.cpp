@@ -1,9 +1,106 @@
+#include <cstring>
+
+#include "app/globals.h"
 #include "app/sections.h"
+#include "platform/files.h"
+#include "platform/win32.h"
+#include "report/sorvik_out.h"
+#include "software/record_file.h"
+#include "software/sw_fetcher.h"
+#include "software/sw_info.h"
 
 int ApplicationCount = 0;
 int UpdateCount = 0;
 int ComponentCount = 0;
 int SoftwareTotal = 0;
 
-void WriteSoftwareSection() {}
-bool WriteStatisticsSection() { return false; }
+namespace {
+
+enum { kValueCapacity = 2048 };
+
+// The elements after "name", in the order the report has always had them.
+const struct {
+  int field;
+  const char* element;
+} kRecordElements[] = {
+    {1, "version"}, {6, "publisher"},         {2, "location"},        {7, "installDate"},
+    {8, "size"},    {3, "registeredCompany"}, {4, "registeredOwner"}, {5, "productId"},
+};
+
+void WriteInstalled(const char* line) {
+  if (g_pSwInfo->ParseLine(line) == 0) return;
+
+  char value[kValueCapacity + 1];
+  std::memset(value, 0, sizeof(value));
+  g_pSwInfo->GetField(0, value);
+
+  // A system component's name carries a leading "+"; an update keeps it.
+  const char* type = "application";
+  const char* name = value;
+  if (g_pSwInfo->IsUpdate() == 1) {
+    type = "update";
+    ++UpdateCount;
+  } else if (value[0] == '+') {
+    type = "component";
+    name = value + 1;
+    ++ComponentCount;
+  } else {
+    ++ApplicationCount;
+  }
+
+  char startTag[64 + 1];
+  std::memset(startTag, 0, sizeof(startTag));
+  wsprintfA(startTag, "<installed type=\"%s\">\n", type);
+  g_pOut->WriteText(1, startTag);
+  g_pOut->WriteElement(2, "name", name);
+
+  for (const auto& element : kRecordElements) {
+    std::memset(value, 0, sizeof(value));
+    g_pSwInfo->GetField(element.field, value);
+    g_pOut->WriteElement(2, element.element, value);
+  }
+  g_pOut->WriteText(1, "</installed>\n");
+}
+
+}  // namespace
+
+void WriteSoftwareSection() {
+  g_pOut->WriteText(0, "<software>\n");
+  if (g_pSwFetcher->GetSoftwareList(g_pOut->TempFilePath, true)) {
+    ApplicationCount = 0;
+    UpdateCount = 0;
+    ComponentCount = 0;
+    FILE* file = OpenPathA(g_pOut->TempFilePath, "r");
+    if (file != nullptr) {
+      // Lines are taken whole: a long line is one record, not several pieces.
+      {
+        RecordLineReader reader(file);
+        while (reader.Next()) WriteInstalled(reader.Line());
+      }
+      std::fclose(file);
+      DeleteFileA(g_pOut->TempFilePath);
+    }
+  }
+  g_pOut->WriteText(0, "</software>\n");
+  SoftwareTotal = UpdateCount + ComponentCount + ApplicationCount;
+}
+
+bool WriteStatisticsSection() {
+  const struct {
+    const char* element;
+    int count;
+  } counts[] = {
+      {"total", SoftwareTotal},
+      {"numberOfApplication", ApplicationCount},
+      {"numberOfUpdate", UpdateCount},
+      {"numberOfComponent", ComponentCount},
+  };
+  g_pOut->WriteText(0, "<statistics>\n");
+  for (const auto& count : counts) {
+    char number[16 + 1];
+    std::memset(number, 0, sizeof(number));
+    wsprintfA(number, "%d", count.count);
+    g_pOut->WriteElement(1, count.element, number);
+  }
+  return g_pOut->WriteText(0, "</statistics>\n");
+}

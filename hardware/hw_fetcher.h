@@ -4,28 +4,32 @@
 
 #include "platform/win32.h"
 
+class EntryList;
+
 class CHwFetcher {
  public:
   enum { kWorkCapacity = 4096 };
 
   CHwFetcher();
-  virtual ~CHwFetcher();                                                           // slot 0
-  virtual bool GetCpu(char* buffer, int capacity);                                 // slot 1
-  virtual bool GetRam(char* buffer, int capacity);                                 // slot 2
-  virtual bool GetDrives(char* buffer, int capacity);                              // slot 3
+  virtual ~CHwFetcher();                                                              // slot 0
+  virtual bool GetCpu(char* buffer, int capacity);                                    // slot 1
+  virtual bool GetRam(char* buffer, int capacity);                                    // slot 2
+  virtual bool GetDrives(char* buffer, int capacity);                                 // slot 3
   virtual bool GetDevicesOfClass(const char* className, char* buffer, int capacity);  // slot 4
-  virtual bool GetMonitor(char* buffer, int capacity);                             // slot 5
-  virtual bool GetMouse(char* buffer, int capacity);                               // slot 6
-  virtual bool GetKeyboard(char* buffer, int capacity);                            // slot 7
-  virtual bool GetCdrom(char* buffer, int capacity);                               // slot 8
-  virtual bool GetMedia(char* buffer, int capacity);                               // slot 9
-  virtual bool GetModem(char* buffer, int capacity);                               // slot 10
-  virtual bool GetVideo(char* buffer, int capacity);                               // slot 11
-  virtual bool GetDefaultPrinter(char* buffer, int capacity);                      // slot 12
-  virtual bool GetScsi(char* buffer, int capacity);                                // slot 13
-  virtual bool GetNetwork(char* buffer, int capacity);                             // slot 14
-  virtual bool GetUsb(char* buffer, int capacity);                                 // slot 15
+  virtual bool GetMonitor(char* buffer, int capacity);                                // slot 5
+  virtual bool GetMouse(char* buffer, int capacity);                                  // slot 6
+  virtual bool GetKeyboard(char* buffer, int capacity);                               // slot 7
+  virtual bool GetCdrom(char* buffer, int capacity);                                  // slot 8
+  virtual bool GetMedia(char* buffer, int capacity);                                  // slot 9
+  virtual bool GetModem(char* buffer, int capacity);                                  // slot 10
+  virtual bool GetVideo(char* buffer, int capacity);                                  // slot 11
+  virtual bool GetDefaultPrinter(char* buffer, int capacity);                         // slot 12
+  virtual bool GetScsi(char* buffer, int capacity);                                   // slot 13
+  virtual bool GetNetwork(char* buffer, int capacity);                                // slot 14
+  virtual bool GetUsb(char* buffer, int capacity);                                    // slot 15
 
+  // Shrinks every run of blanks in the first `count` characters of `text` (an area of at
+  // least `count` characters; count at most kWorkCapacity) to one blank, in place.
   void CollapseSpaces(char* text, int count);
   ULONGLONG GetFreeBytes(const char* rootPath);
   ULONGLONG GetTotalBytes(const char* rootPath);
@@ -34,5 +38,24 @@ class CHwFetcher {
   CHwFetcher& operator=(const CHwFetcher&) = delete;
 
  protected:
+  // Whole-text comparison that folds only the ASCII letters (lstrcmpiA would also fold
+  // accented letters and ignore hyphens under some locales).
+  static bool SameTextIgnoringCase(const char* left, const char* right);
+  // The device list answer: the entries joined in WorkText and true when there is at least
+  // one, else "None" and false.
+  bool AnswerList(const EntryList& list, char* buffer, int capacity);
+  static bool AnswerNone(char* buffer, int capacity);
+
+  // What an index loop does after RegEnumKeyExA: a name too long for the area skips that
+  // index; the end of the list ends the loop, and so does a failure of the handle itself
+  // (key deleted meanwhile, no right to enumerate), which every later index would repeat.
+  enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
+  static EnumStep NextEnumStep(LONG result);
+
   char WorkText[kWorkCapacity + 1];
+
+ private:
+  // The free bytes (wantTotal false) or total bytes of one drive; 0 when neither call works.
+  ULONGLONG MeasureDrive(const char* rootPath, bool wantTotal);
+  void DescribeFromSystemInfo();
 };

@@ -1,12 +1,198 @@
 #include "hardware/hw_fetcher_2000.h"
 
+#include <cstring>
+
+#include "common/registry.h"
+#include "common/text.h"
+
+namespace {
+
+enum {
+  kKeyPathCapacity = 512,
+  kNameCapacity = 512,
+  kValueCapacity = 512,
+  kDescriptionCapacity = 4096,
+  kInstanceValues = 4,  // "0" to "3"; a service's own count is not trusted
+  kScsiRange = 10,
+};
+
+const char kServicesPath[] = "SYSTEM\\CurrentControlSet\\Services";
+const char kDevicePathFormat[] = "SYSTEM\\CurrentControlSet\\Enum\\%s";
+
+}  // namespace
+
 CHwFetcher2000::CHwFetcher2000() {}
 CHwFetcher2000::~CHwFetcher2000() {}
-bool CHwFetcher2000::GetDevicesOfClass(const char*, char*, int) { return false; }
-bool CHwFetcher2000::GetMonitor(char*, int) { return false; }
+
+bool CHwFetcher2000::GetDevicesOfClass(const char* className, char* buffer, int capacity) {
+  return WalkClass(className, nullptr, buffer, capacity);
+}
+
+bool CHwFetcher2000::GetDevicesOfService(const char* serviceName, char* buffer, int capacity) {
+  // Remote desktop's virtual mouse and keyboard are not hardware.
+  return WalkService(serviceName, "RDP_", nullptr, buffer, capacity);
+}
+
 bool CHwFetcher2000::GetMouse(char* b, int c) { return GetDevicesOfService("Mouclass", b, c); }
 bool CHwFetcher2000::GetKeyboard(char* b, int c) { return GetDevicesOfService("Kbdclass", b, c); }
-bool CHwFetcher2000::GetCdrom(char*, int) { return false; }
 bool CHwFetcher2000::GetModem(char* b, int c) { return GetDevicesOfService("Modem", b, c); }
-bool CHwFetcher2000::GetDefaultPrinter(char*, int) { return false; }
-bool CHwFetcher2000::GetDevicesOfService(const char*, char*, int) { return false; }
+
+void CHwFetcher2000::AddReduced(EntryList& entries, const char* text, EntryReducer reduce) {
+  if (reduce != nullptr) {
+    char reduced[kDescriptionCapacity + 1];
+    std::memset(reduced, 0, sizeof(reduced));
+    if (reduce(text, reduced, kDescriptionCapacity)) {
+      entries.Add(reduced);
+      return;
+    }
+  }
+  entries.Add(text);
+}
+
+// Every subkey of a service is examined, not only "Enum": some drivers file their
+// instances elsewhere. Nothing is cached; each class walks the whole tree again.
+bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char* buffer,
+                               int capacity) {
+  EntryList entries(WorkText, kWorkCapacity);
+  KeyHolder services;
+  if (!services.Open(HKEY_LOCAL_MACHINE, kServicesPath, KEY_ENUMERATE_SUB_KEYS))
+    return AnswerNone(buffer, capacity);
+  const bool needsLocation = SameTextIgnoringCase(className, "net");
+
+  char serviceName[kNameCapacity + 1];
+  for (DWORD serviceIndex = 0;; ++serviceIndex) {
+    EnumStep step = NextEnumStep(EnumSubkey(services.Get(), serviceIndex, serviceName));
+    if (step == kEnumEnd) break;
+    if (step == kEnumSkip) continue;
+    KeyHolder service;
+    if (!service.Open(services.Get(), serviceName, KEY_ENUMERATE_SUB_KEYS)) continue;
+
+    char subkeyName[kNameCapacity + 1];
+    for (DWORD subkeyIndex = 0;; ++subkeyIndex) {
+      EnumStep step = NextEnumStep(EnumSubkey(service.Get(), subkeyIndex, subkeyName));
+      if (step == kEnumEnd) break;
+      if (step == kEnumSkip) continue;
+      KeyHolder subkey;
+      if (!subkey.Open(service.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
+
+      for (int index = 0; index < kInstanceValues; ++index) {
+        char valueName[16];
+        std::memset(valueName, 0, sizeof(valueName));
+        wsprintfA(valueName, "%d", index);
+        char instance[kValueCapacity + 1];
+        if (!ReadValueText(subkey.Get(), valueName, instance, kValueCapacity)) continue;
+        char path[kKeyPathCapacity + 1];
+        if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
+        KeyHolder device;
+        if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
+
+        char text[kValueCapacity + 1];
+        // Only network adapters with a bus location are physical ones.
+        if (needsLocation &&
+            !ReadValueText(device.Get(), "LocationInformation", text, kValueCapacity))
+          continue;
+        if (!ReadValueText(device.Get(), "Class", text, kValueCapacity)) continue;
+        if (!SameTextIgnoringCase(text, className)) continue;
+        if (!ReadValueText(device.Get(), "FriendlyName", text, kValueCapacity) &&
+            !ReadValueText(device.Get(), "DeviceDesc", text, kValueCapacity))
+          continue;
+        AddReduced(entries, text, reduce);
+      }
+    }
+  }
+  return AnswerList(entries, buffer, capacity);
+}
+
+bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker,
+                                 EntryReducer reduce, char* buffer, int capacity) {
+  char enumPath[kKeyPathCapacity + 1];
+  KeyHolder enumKey;
+  if (!FormatPath(enumPath, kKeyPathCapacity, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum",
+                  serviceName) ||
+      !enumKey.Open(HKEY_LOCAL_MACHINE, enumPath, KEY_QUERY_VALUE))
+    return AnswerNone(buffer, capacity);
+
+  EntryList entries(WorkText, kWorkCapacity);
+  for (int index = 0; index < kInstanceValues; ++index) {
+    char valueName[16];
+    std::memset(valueName, 0, sizeof(valueName));
+    wsprintfA(valueName, "%d", index);
+    char instance[kValueCapacity + 1];
+    if (!ReadValueText(enumKey.Get(), valueName, instance, kValueCapacity)) continue;
+    if (std::strstr(instance, skipMarker) != nullptr) continue;
+    char path[kKeyPathCapacity + 1];
+    if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
+
+    char description[kDescriptionCapacity + 1];
+    {
+      KeyHolder device;
+      if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
+      if (!ReadValueText(device.Get(), "DeviceDesc", description, kDescriptionCapacity)) continue;
+    }
+    AddReduced(entries, description, reduce);
+  }
+  return AnswerList(entries, buffer, capacity);
+}
+
+// CD-ROM units as the SCSI port drivers map them; addresses of 10 and above are not looked at.
+bool CHwFetcher2000::GetCdrom(char* buffer, int capacity) {
+  EntryList entries(WorkText, kWorkCapacity);
+  for (int port = 0; port < kScsiRange; ++port) {
+    for (int bus = 0; bus < kScsiRange; ++bus) {
+      for (int target = 0; target < kScsiRange; ++target) {
+        for (int unit = 0; unit < kScsiRange; ++unit) {
+          char path[kKeyPathCapacity + 1];
+          std::memset(path, 0, sizeof(path));
+          wsprintfA(path,
+                    "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port %d\\Scsi Bus %d\\Target Id %d\\Logical "
+                    "Unit Id %d",
+                    port, bus, target, unit);
+          KeyHolder unitKey;
+          if (!unitKey.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
+          char text[kValueCapacity + 1];
+          if (!ReadValueText(unitKey.Get(), "Type", text, kValueCapacity)) continue;
+          if (!SameTextIgnoringCase(text, "CdRomPeripheral")) continue;
+          if (!ReadValueText(unitKey.Get(), "Identifier", text, kValueCapacity)) continue;
+          unitKey.Close();
+          entries.Add(text);
+        }
+      }
+    }
+  }
+  return AnswerList(entries, buffer, capacity);
+}
+
+bool CHwFetcher2000::GetDefaultPrinter(char* buffer, int capacity) {
+  char name[kDescriptionCapacity + 1];
+  std::memset(name, 0, sizeof(name));
+  DWORD length = kDescriptionCapacity;
+  if (!DefaultPrinterByOrdinal(name, &length)) return AnswerNone(buffer, capacity);
+  BoundedCopy(buffer, name, capacity);
+  return true;
+}
+
+// The first "DeviceDesc" readable under the generic monitor key, never a list. The one slot
+// that answers an empty text, not "None", when the key holds no readable description.
+bool CHwFetcher2000::GetMonitor(char* buffer, int capacity) {
+  std::memset(WorkText, 0, sizeof(WorkText));
+  KeyHolder monitors;
+  if (!monitors.Open(HKEY_LOCAL_MACHINE,
+                     "SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\Default_Monitor",
+                     KEY_ENUMERATE_SUB_KEYS))
+    return AnswerNone(buffer, capacity);
+
+  char instanceName[kNameCapacity + 1];
+  for (DWORD index = 0;; ++index) {
+    EnumStep step = NextEnumStep(EnumSubkey(monitors.Get(), index, instanceName));
+    if (step == kEnumEnd) break;
+    if (step == kEnumSkip) continue;
+    KeyHolder instance;
+    if (!instance.Open(monitors.Get(), instanceName, KEY_QUERY_VALUE)) continue;
+    if (ReadValueText(instance.Get(), "DeviceDesc", WorkText, kWorkCapacity)) {
+      BoundedCopy(buffer, WorkText, capacity);
+      return true;
+    }
+  }
+  BoundedCopy(buffer, WorkText, capacity);
+  return false;
+}

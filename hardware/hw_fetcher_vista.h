@@ -11,5 +11,7 @@ class CHwFetcherVista : public CHwFetcherXp {
   bool GetMonitor(char* buffer, int capacity) override;
   bool GetCdrom(char* buffer, int capacity) override;
   bool GetDevicesOfService(const char* serviceName, char* buffer, int capacity) override;
-  bool GetTextAfterSemicolon(const char* text, char* output, int outCapacity);
+  // Copies what follows the first ";" of `text` (at most `outCapacity` characters) and
+  // returns true; false, `output` untouched, when there is no ";".
+  static bool GetTextAfterSemicolon(const char* text, char* output, int outCapacity);
 };

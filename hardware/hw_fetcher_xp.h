@@ -8,4 +8,8 @@ class CHwFetcherXp : public CHwFetcher2003 {
   CHwFetcherXp();
   ~CHwFetcherXp() override;
   bool GetMonitor(char* buffer, int capacity) override;
+
+ protected:
+  // The instances of the first monitor model key under "DISPLAY", each entry reduced.
+  bool WalkMonitorModel(EntryReducer reduce, char* buffer, int capacity);
 };

@@ -8,6 +8,8 @@ class CPcFetcher;
 
 class CSorvikOut : public CXmlOut {
  public:
+  enum { kTimeCapacity = 40, kCandidateCount = 100 };
+
   CSorvikOut();
   ~CSorvikOut() override;
 
@@ -20,9 +22,13 @@ class CSorvikOut : public CXmlOut {
   bool MakeDefaultPath(CPcFetcher* identity);
   bool MakeOutPath(CPcFetcher* identity, char* outArgument);
   bool MakeTempFile();
-  void FormatCreationTime(char* output);
+  void FormatCreationTime(char* output);  // output: kTimeCapacity + 1
 
   char LineBuffer[kTextCapacity + 1];
   char ReportPath[kPathCapacity + 1];
   char TempFilePath[kPathCapacity + 1];
+
+ private:
+  bool FindFreeName(CPcFetcher* identity, const char* folder);
+  void DeleteTempFile();
 };

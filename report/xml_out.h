@@ -24,5 +24,11 @@ class CXmlOut {
   static bool ToWide(const char* text, WCHAR* output, int capacity);
 
  protected:
+  // UTF-16 to the file's UTF-8, LF to CR LF; nothing written when the file is not open.
+  bool WriteWide(const WCHAR* text);
+
   FILE* File;
+
+ private:
+  bool WriteTabs(int level);
 };

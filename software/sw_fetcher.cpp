@@ -1,6 +1,106 @@
 #include "software/sw_fetcher.h"
 
+#include <cstring>
+
+#include "common/registry.h"
+#include "platform/files.h"
+#include "platform/win32.h"
+#include "software/record_file.h"
+
+namespace {
+
+const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+enum { kNameCapacity = 512, kValueCapacity = 1024 };
+
+// The text fields after the display name, each followed by its marker.
+const struct {
+  const char* valueName;
+  const char* marker;
+} kTextFields[] = {
+    {"DisplayVersion", "/2"}, {"Publisher", "/3"}, {"InstallLocation", "/4"}, {"RegCompany", "/5"},
+    {"RegOwner", "/6"},       {"ProductID", "/7"}, {"InstallDate", "/8"},
+};
+
+}  // namespace
+
 CSwFetcher::CSwFetcher() {}
 CSwFetcher::~CSwFetcher() {}
-bool CSwFetcher::GetSoftwareList(const char*, bool) { return false; }
-bool CSwFetcher::RemoveDuplicateLines(const char*) { return false; }
+
+bool CSwFetcher::GetSoftwareList(const char* filePath, bool removeDuplicates) {
+  if (filePath == nullptr || filePath[0] == '\0') return false;
+  FILE* file = OpenPathA(filePath, "w");
+  if (file == nullptr) return false;
+  int recordCount = WriteUninstallRecords(file);
+  std::fclose(file);
+  if (recordCount == 0) return false;
+  if (removeDuplicates) RemoveDuplicateLines(filePath);
+  return true;
+}
+
+int CSwFetcher::WriteUninstallRecords(FILE* file) {
+  KeyHolder uninstall;
+  if (!uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE))
+    return 0;
+
+  int recordCount = 0;
+  char subkeyName[kNameCapacity + 1];
+  char value[kValueCapacity + 1];
+  for (DWORD index = 0; EnumSubkey(uninstall.Get(), index, subkeyName) == ERROR_SUCCESS; ++index) {
+    KeyHolder entry;
+    if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
+    if (!ReadValueText(entry.Get(), "DisplayName", value, kValueCapacity)) continue;
+    ++recordCount;
+
+    DWORD systemComponent = 0;
+    if (ReadValueDword(entry.Get(), "SystemComponent", &systemComponent) && systemComponent == 1)
+      std::fputs("+", file);
+    WriteRecordText(file, value);
+    std::fputs("/1", file);
+
+    for (const auto& field : kTextFields) {
+      if (ReadValueText(entry.Get(), field.valueName, value, kValueCapacity))
+        WriteRecordText(file, value);
+      std::fputs(field.marker, file);
+    }
+
+    DWORD estimatedSize = 0;
+    if (ReadValueDword(entry.Get(), "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
+      char number[16 + 1];
+      std::memset(number, 0, sizeof(number));
+      wsprintfA(number, "%d", static_cast<int>(estimatedSize));
+      std::fputs(number, file);
+    }
+    std::fputs("\n", file);
+  }
+  return recordCount;
+}
+
+// Keeps the first copy of every distinct line, in order of first appearance. The file is
+// rewritten only after it was read to its end, so a failure leaves it as the scan wrote it.
+bool CSwFetcher::RemoveDuplicateLines(const char* filePath) {
+  if (filePath == nullptr || filePath[0] == '\0') return false;
+  FILE* file = OpenPathA(filePath, "r");
+  if (file == nullptr) return false;
+
+  DistinctLines lines;
+  bool complete = true;
+  {
+    RecordLineReader reader(file);
+    while (reader.Next()) {
+      if (!lines.Add(reader.Line(), reader.Length())) {
+        complete = false;
+        break;
+      }
+    }
+    if (reader.Failed()) complete = false;
+  }
+  std::fclose(file);
+  if (!complete) return false;
+
+  file = OpenPathA(filePath, "w");
+  if (file == nullptr) return false;
+  bool written = lines.WriteTo(file);
+  if (std::fclose(file) != 0) written = false;
+  return written;
+}

@@ -1,6 +1,8 @@
 // CSwFetcher: the uninstall registry scan into the software record file.
 #pragma once
 
+#include <cstdio>
+
 class CSwFetcher {
  public:
   CSwFetcher();
@@ -10,4 +12,9 @@ class CSwFetcher {
 
   virtual bool GetSoftwareList(const char* filePath, bool removeDuplicates);
   bool RemoveDuplicateLines(const char* filePath);
+
+ protected:
+  // Writes one record line per uninstall entry with a display name into the open record
+  // file; returns the number of lines written. Both fetchers walk the uninstall key this way.
+  int WriteUninstallRecords(FILE* file);
 };

@@ -1,7 +1,134 @@
 #include "software/sw_fetcher_vista.h"
 
+#include <cstring>
+
+#include "common/registry.h"
+#include "common/text.h"
+#include "platform/files.h"
+#include "platform/win32.h"
+#include "software/record_file.h"
+
+namespace {
+
+const char kPackagesPath[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\Packages";
+
+enum { kNameCapacity = 512, kPackageTextCapacity = 512 };
+
+const DWORD kStateInstalled = 7;
+const DWORD kVisible = 1;
+
+// Compares ignoring the case of ASCII letters only, whatever the user's locale.
+bool EqualsIgnoringAsciiCase(const char* text, const char* expected) {
+  for (;; ++text, ++expected) {
+    char a = *text;
+    char b = *expected;
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+    if (a != b) return false;
+    if (a == '\0') return true;
+  }
+}
+
+}  // namespace
+
 CSwFetcherVista::CSwFetcherVista() {}
 CSwFetcherVista::~CSwFetcherVista() {}
-bool CSwFetcherVista::GetSoftwareList(const char*, bool) { return false; }
-bool CSwFetcherVista::GetPackageDisplayName(const char*, char*, int) { return false; }
-bool CSwFetcherVista::GetPackageVersion(const char*, char*, int) { return false; }
+
+bool CSwFetcherVista::GetSoftwareList(const char* filePath, bool removeDuplicates) {
+  if (filePath == nullptr || filePath[0] == '\0') return false;
+  FILE* file = OpenPathA(filePath, "w");
+  if (file == nullptr) return false;
+  int recordCount = WriteUninstallRecords(file);
+  recordCount += WritePackageRecords(file);
+  std::fclose(file);
+  if (recordCount == 0) return false;
+  if (removeDuplicates) RemoveDuplicateLines(filePath);
+  return true;
+}
+
+int CSwFetcherVista::WritePackageRecords(FILE* file) {
+  KeyHolder packages;
+  if (!packages.Open(HKEY_LOCAL_MACHINE, kPackagesPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE))
+    return 0;
+
+  int recordCount = 0;
+  char keyName[kNameCapacity + 1];
+  char text[kPackageTextCapacity + 1];
+  for (DWORD index = 0; EnumSubkey(packages.Get(), index, keyName) == ERROR_SUCCESS; ++index) {
+    KeyHolder package;
+    if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE)) continue;
+
+    // Only what the update agent installed and what is installed and shown counts.
+    if (!ReadValueText(package.Get(), "InstallClient", text, kPackageTextCapacity) ||
+        !EqualsIgnoringAsciiCase(text, "windowsupdateagent"))
+      continue;
+    DWORD state = 0;
+    if (!ReadValueDword(package.Get(), "CurrentState", &state) || state != kStateInstalled)
+      continue;
+    DWORD visibility = 0;
+    if (!ReadValueDword(package.Get(), "Visibility", &visibility) || visibility != kVisible)
+      continue;
+
+    std::memset(text, 0, sizeof(text));
+    if (!GetPackageDisplayName(keyName, text, kPackageTextCapacity)) continue;
+    ++recordCount;
+    WriteRecordText(file, text);
+    std::fputs("/1", file);
+
+    std::memset(text, 0, sizeof(text));
+    if (GetPackageVersion(keyName, text, kPackageTextCapacity)) WriteRecordText(file, text);
+    std::fputs("/2", file);
+
+    std::fputs("Microsoft Corporation/3", file);
+
+    if (ReadValueText(package.Get(), "InstallLocation", text, kPackageTextCapacity))
+      WriteRecordText(file, text);
+    std::fputs("/4/5/6/7", file);
+
+    // The install time is a file time in UTC; the record carries its UTC date.
+    FILETIME installTime;
+    std::memset(&installTime, 0, sizeof(installTime));
+    if (ReadValueDword(package.Get(), "InstallTimeHigh", &installTime.dwHighDateTime) &&
+        ReadValueDword(package.Get(), "InstallTimeLow", &installTime.dwLowDateTime)) {
+      SYSTEMTIME date;
+      std::memset(&date, 0, sizeof(date));
+      if (FileTimeToSystemTime(&installTime, &date)) {
+        char digits[32 + 1];
+        std::memset(digits, 0, sizeof(digits));
+        wsprintfA(digits, "%04d%02d%02d", static_cast<int>(date.wYear),
+                  static_cast<int>(date.wMonth), static_cast<int>(date.wDay));
+        std::fputs(digits, file);
+      }
+    }
+    std::fputs("/8\n", file);
+  }
+  return recordCount;
+}
+
+// The package name of a key such as Package_for_KB100001~0a1b~x86~~6.0.1.0: the text
+// between the first "_for_" and the next "~".
+bool CSwFetcherVista::GetPackageDisplayName(const char* keyName, char* output, int capacity) {
+  if (keyName == nullptr || keyName[0] == '\0') return false;
+  char copy[kNameCapacity + 1];
+  std::memset(copy, 0, sizeof(copy));
+  BoundedCopy(copy, keyName, kNameCapacity);
+
+  char* forText = std::strstr(copy, "_for_");
+  if (forText == nullptr) return false;
+  char* start = forText + 5;
+  char* tilde = std::strchr(start, '~');
+  if (tilde == nullptr || tilde == start) return false;
+  *tilde = '\0';
+  BoundedCopy(output, start, capacity);
+  return true;
+}
+
+// The version of a package key: the text after its last "~" (empty when it ends in one).
+bool CSwFetcherVista::GetPackageVersion(const char* keyName, char* output, int capacity) {
+  if (keyName == nullptr || keyName[0] == '\0') return false;
+  const char* tilde = std::strrchr(keyName, '~');
+  if (tilde == nullptr || tilde == keyName) return false;
+  BoundedCopy(output, tilde + 1, capacity);
+  return true;
+}

@@ -1,6 +1,8 @@
 // CSwFetcherVista: the uninstall scan plus the component servicing packages.
 #pragma once
 
+#include <cstdio>
+
 #include "software/sw_fetcher.h"
 
 class CSwFetcherVista : public CSwFetcher {
@@ -11,4 +13,8 @@ class CSwFetcherVista : public CSwFetcher {
   bool GetSoftwareList(const char* filePath, bool removeDuplicates) override;
   bool GetPackageDisplayName(const char* keyName, char* output, int capacity);
   bool GetPackageVersion(const char* keyName, char* output, int capacity);
+
+ private:
+  // Writes one record line per update package of the servicing store; returns the count.
+  int WritePackageRecords(FILE* file);
 };

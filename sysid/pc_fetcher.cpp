@@ -1,7 +1,60 @@
 #include "sysid/pc_fetcher.h"
 
-CPcFetcher::CPcFetcher() : WorkBuffer() {}
-CPcFetcher::~CPcFetcher() {}
-bool CPcFetcher::GetIp(char*, int) { return false; }
-bool CPcFetcher::GetPcName(char*, int) { return false; }
-bool CPcFetcher::GetUser(char*, int) { return false; }
+#include <cstring>
+
+#include "common/text.h"
+#include "platform/win32.h"
+
+namespace {
+
+enum { kHostNameCapacity = 50 };
+
+}  // namespace
+
+// A failed start is not looked at: GetIp then fails on its own, and the names work without it.
+CPcFetcher::CPcFetcher() : WorkBuffer() {
+  WSADATA data;
+  std::memset(&data, 0, sizeof(data));
+  WSAStartup(MAKEWORD(2, 0), &data);
+}
+
+CPcFetcher::~CPcFetcher() { WSACleanup(); }
+
+bool CPcFetcher::GetIp(char* output, int capacity) {
+  std::memset(WorkBuffer, 0, sizeof(WorkBuffer));
+
+  char hostName[kHostNameCapacity + 1];
+  std::memset(hostName, 0, sizeof(hostName));
+  if (gethostname(hostName, kHostNameCapacity) != 0) return false;
+
+  hostent* host = gethostbyname(hostName);
+  if (host == nullptr) return false;
+  // An entry without any address is as good as none.
+  if (host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr) return false;
+
+  in_addr address;
+  std::memset(&address, 0, sizeof(address));
+  std::memcpy(&address, host->h_addr_list[0], sizeof(address));
+  const char* dotted = inet_ntoa(address);
+  if (dotted == nullptr) return false;
+  wsprintfA(WorkBuffer, "%s", dotted);
+
+  BoundedCopy(output, WorkBuffer, capacity);
+  return true;
+}
+
+bool CPcFetcher::GetPcName(char* output, int capacity) {
+  std::memset(WorkBuffer, 0, sizeof(WorkBuffer));
+  DWORD size = sizeof(WorkBuffer) - 1;
+  if (!GetComputerNameA(WorkBuffer, &size)) return false;
+  BoundedCopy(output, WorkBuffer, capacity);
+  return true;
+}
+
+bool CPcFetcher::GetUser(char* output, int capacity) {
+  std::memset(WorkBuffer, 0, sizeof(WorkBuffer));
+  DWORD size = sizeof(WorkBuffer) - 1;
+  if (!GetUserNameA(WorkBuffer, &size)) return false;
+  BoundedCopy(output, WorkBuffer, capacity);
+  return true;
+}

@@ -1,0 +1,134 @@
+"""The shipped sorvik.exe: a 32-bit GUI program that needs nothing beyond what Windows ships."""
+
+import re
+import shutil
+import subprocess
+import unittest
+
+import harness
+
+OBJDUMP = "i686-w64-mingw32-objdump"
+
+# DLLs that every supported Windows version has (msvcrt.dll is there from Windows 95 OSR2 and
+# NT 4.0 on). Anything else, such as the MinGW runtime's own DLLs, would have to be shipped.
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "shlwapi.dll",
+    "ws2_32.dll", "wsock32.dll", "winspool.drv", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
+    "comctl32.dll", "version.dll",
+}
+
+# Newer than the oldest supported systems: looked up at run time, never imported.
+RUN_TIME_ONLY = {"GlobalMemoryStatusEx", "GetDiskFreeSpaceExA", "GetProductInfo",
+                 "GetNativeSystemInfo"}
+
+# KERNEL32 functions that a language runtime may pull in, with the first Windows that has
+# them. A static import of any of them stops the program from loading on older systems
+# (the posix-threads flavour of MinGW's runtime imports the first three).
+NEWER_KERNEL32 = {
+    "GetTickCount64": "Vista", "AddVectoredExceptionHandler": "XP",
+    "RemoveVectoredExceptionHandler": "XP", "InitializeConditionVariable": "Vista",
+    "SleepConditionVariableCS": "Vista", "WakeConditionVariable": "Vista",
+    "WakeAllConditionVariable": "Vista", "InitializeSRWLock": "Vista",
+    "AcquireSRWLockExclusive": "Vista", "ReleaseSRWLockExclusive": "Vista",
+    "InitOnceExecuteOnce": "Vista", "GetSystemTimePreciseAsFileTime": "8",
+    "GetModuleHandleExA": "XP", "GetModuleHandleExW": "XP", "AttachConsole": "XP",
+}
+
+
+def imports(dump):
+    """{dll name: [imported function names or "ordinal N"]} from `objdump -p` output."""
+    table = {}
+    current = None
+    for line in dump.splitlines():
+        match = re.match(r"\s*DLL Name: (\S+)", line)
+        if match:
+            current = table.setdefault(match.group(1), [])
+            continue
+        if current is None:
+            continue
+        if not line.strip() or line.lstrip().startswith("vma:"):
+            if not line.strip():
+                current = None
+            continue
+        fields = line.split()
+        if len(fields) >= 3 and re.fullmatch(r"[0-9a-f]+", fields[0]):
+            # An import by ordinal has no name: "800000c9  201  <none>".
+            current.append("ordinal " + fields[1] if fields[2] == "<none>" else fields[2])
+    return table
+
+
+class ExeImage(unittest.TestCase):
+    maxDiff = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dump = None
+
+    def setUp(self):
+        harness.require_file(self, harness.sorvik_exe(), "sorvik.exe")
+        if shutil.which(OBJDUMP) is None:
+            self.fail("%s is not on PATH: run scripts/install-deps.sh" % OBJDUMP)
+        if ExeImage.dump is None:
+            result = subprocess.run([OBJDUMP, "-p", harness.sorvik_exe()], stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
+            ExeImage.dump = result.stdout.decode("utf-8", "replace")
+
+    def test_is_a_32_bit_gui_program(self):
+        self.assertIn("file format pei-i386", self.dump)
+        self.assertRegex(self.dump, r"Magic\s+010b\s+\(PE32\)")
+        self.assertRegex(self.dump, r"Subsystem\s+00000002\s+\(Windows GUI\)")
+
+    def test_imports_only_dlls_that_windows_ships(self):
+        table = imports(self.dump)
+        self.assertIn("kernel32.dll", {name.lower() for name in table}, self.dump)
+        foreign = sorted(name for name in table if name.lower() not in SYSTEM_DLLS)
+        self.assertEqual(foreign, [], "DLLs Windows does not ship: %s" % foreign)
+
+    def test_newer_functions_are_not_imported(self):
+        imported = {function for functions in imports(self.dump).values()
+                    for function in functions}
+        self.assertEqual(sorted(imported & RUN_TIME_ONLY), [],
+                         "these must be looked up with GetProcAddress")
+
+    def test_runtime_needs_nothing_newer_than_the_oldest_target(self):
+        kernel32 = {function for name, functions in imports(self.dump).items()
+                    if name.lower() == "kernel32.dll" for function in functions}
+        found = {function: "Windows " + NEWER_KERNEL32[function]
+                 for function in kernel32 & set(NEWER_KERNEL32)}
+        self.assertEqual(found, {}, "imports that older Windows versions lack")
+
+    def test_default_printer_query_is_imported_by_ordinal(self):
+        spooler = {name.lower(): functions for name, functions in imports(self.dump).items()}
+        if "winspool.drv" not in spooler:
+            self.skipTest("no spooler import yet")
+        self.assertIn("ordinal 201", spooler["winspool.drv"])
+
+
+class ImportTableParsing(unittest.TestCase):
+    DUMP = """
+The Import Tables (interpreted .idata section contents)
+ vma:            Hint    Time      Forward  DLL       First
+                 Table   Stamp     Chain    Name      Thunk
+ 00007000       00007050 00000000 00000000 00007400 000070e0
+
+\tDLL Name: KERNEL32.dll
+\tvma:  Hint/Ord Member-Name Bound-To
+\t7184\t  277  DeleteCriticalSection
+\t719c\t  310  GetProcAddress
+
+\tDLL Name: WINSPOOL.DRV
+\tvma:  Hint/Ord Member-Name Bound-To
+\t800000c9\t  201  <none>
+
+"""
+
+    def test_names_and_ordinals(self):
+        self.assertEqual(imports(self.DUMP), {
+            "KERNEL32.dll": ["DeleteCriticalSection", "GetProcAddress"],
+            "WINSPOOL.DRV": ["ordinal 201"],
+        })
+
+
+if __name__ == "__main__":
+    unittest.main()
