@@ -21,9 +21,9 @@ bool BoundedAppend(char* target, const char* source, int capacity) {
 }
 
 bool FormatPath(char* area, int capacity, const char* format, const char* text) {
-  // wsprintfA writes at most 1024 characters; a longer path could not be formed there either.
+  // wsprintfA fills at most 1024 bytes, terminator included: a longer result would be cut.
   size_t length = std::strlen(format) - 2 + std::strlen(text);
-  if (capacity <= 0 || length > static_cast<size_t>(capacity) || length > 1024) return false;
+  if (capacity <= 0 || length > static_cast<size_t>(capacity) || length > 1023) return false;
   std::memset(area, 0, static_cast<size_t>(capacity) + 1);
   wsprintfA(area, format, text);
   return true;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/text.h"
 #include "platform/sim/builder.h"
 #include "tests/report/host_folder.h"
 
@@ -88,6 +89,21 @@ TEST(EscapeText, CutsBeforeAWholeEntityNeverInsideOne) {
   std::string cut = Escaped(std::string(1000, '"'));
   EXPECT_EQ(size_t{682 * 6}, cut.size());
   EXPECT_EQ("&quot;", cut.substr(cut.size() - 6));
+}
+
+// The tags of an element are formed with FormatPath, whose wsprintfA fills at most 1024 bytes
+// with the terminator (measured under Wine): a result of 1024 characters would come out cut.
+TEST(FormatPath, RefusesWhatWsprintfWouldCut) {
+  char area[2000 + 1];
+  std::memset(area, '#', sizeof area);
+  EXPECT_TRUE(FormatPath(area, 2000, "<%s>", std::string(1021, 'n').c_str()));
+  EXPECT_EQ(size_t{1023}, std::strlen(area));
+  std::memset(area, '#', sizeof area);
+  EXPECT_FALSE(FormatPath(area, 2000, "<%s>", std::string(1022, 'n').c_str()));
+  EXPECT_EQ('#', area[0]);  // refused: the area is untouched
+  EXPECT_FALSE(FormatPath(area, 9, "<%s>", "12345678"));
+  EXPECT_TRUE(FormatPath(area, 9, "<%s>", "1234567"));
+  EXPECT_STREQ("<1234567>", area);
 }
 
 TEST_F(XmlOutTest, OpenFileWritesTheMarkAndTheDeclaration) {
