@@ -280,12 +280,19 @@ class WineMachine:
             wine.import_reg(path)
             result = wine.run_sorvik('/out:"C:\\out\\r.xml"')
             data = wine.read_file("C:\\out\\r.xml")
+
+    code_page: the ANSI code page of the machine (1252, or 1251 through a Russian locale);
+    .reg files are then read and checked in it.
     """
 
     EXE_FOLDER = "C:\\sorvik"  # the simulator's default module folder as well
+    # Wine takes the ANSI code page from the Unix locale, installed or not.
+    LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8"}
 
-    def __init__(self, version="winxp"):
+    def __init__(self, version="winxp", code_page=1252):
         self.version = version
+        self.code_page = code_page
+        self.encoding = "cp%d" % code_page
         self.log = []
         self.root = None
         self.prefix = None
@@ -328,6 +335,7 @@ class WineMachine:
             script.write(_XDG_OPEN % self.shell_log)
         os.chmod(fake, 0o755)
         self.env = _base_env(home)
+        self.env["LC_ALL"] = self.LOCALES[self.code_page]
         self.env["WINEPREFIX"] = self.prefix
         self.env["PATH"] = bin_dir + os.pathsep + self.env.get("PATH", "/usr/bin:/bin")
         # A lingering server keeps the session (and its volatile keys) between our calls.
@@ -458,7 +466,7 @@ class WineMachine:
         staged = self._stage(source, "import-%d.reg" % len(self.log))
         self.wine("regedit", "/S", staged)
         data = _read(self.host_path(staged))
-        self._check_reg(self._stage(regedit4(data), "check-%d.reg" % len(self.log))
+        self._check_reg(self._stage(regedit4(data, self.encoding), "check-%d.reg" % len(self.log))
                         if data.startswith(b"\xff\xfe") else staged)
         if marker is not None:
             key, name, expected = marker
@@ -498,7 +506,7 @@ class WineMachine:
             if not name.lower().endswith(".reg"):
                 continue
             hardware, other = split_hardware_sections(
-                _read(os.path.join(profile_path(profile_dir), name)))
+                _read(os.path.join(profile_path(profile_dir), name)), self.encoding)
             if other is not None:
                 self.import_reg(other)
             if hardware is not None:
@@ -589,17 +597,18 @@ def _label(source):
     return source if isinstance(source, str) and os.path.isfile(source) else "<.reg text>"
 
 
-def regedit4(data):
-    """The bytes of a .reg file as REGEDIT4 (ANSI, code page 1252), the form sorvik-regvol
-    reads. Version 5 files (UTF-16LE) are converted, hex(1), hex(2) and hex(7) data included."""
+def regedit4(data, encoding="cp1252"):
+    """The bytes of a .reg file as REGEDIT4 (ANSI, code page 1252 unless `encoding` names
+    another), the form sorvik-regvol reads. Version 5 files (UTF-16LE) are converted, hex(1),
+    hex(2) and hex(7) data included."""
     if not data.startswith(b"\xff\xfe"):
         return data
     lines = _logical_lines(data[2:].decode("utf-16-le").replace("\r\n", "\n").split("\n"))
-    body = [_unicode_value_to_ansi(line) for line in lines if line.strip() != REGEDIT5]
-    return ("REGEDIT4\r\n" + "\r\n".join(body) + "\r\n").encode("cp1252")
+    body = [_unicode_value_to_ansi(line, encoding) for line in lines if line.strip() != REGEDIT5]
+    return ("REGEDIT4\r\n" + "\r\n".join(body) + "\r\n").encode(encoding, "replace")
 
 
-def split_hardware_sections(data):
+def split_hardware_sections(data, encoding="cp1252"):
     """Splits the bytes of a .reg file into (the sections under HKEY_LOCAL_MACHINE\\HARDWARE
     as REGEDIT4 bytes for sorvik-regvol, the other sections as bytes in the file's own format
     for regedit); None for a part without sections."""
@@ -624,7 +633,7 @@ def split_hardware_sections(data):
         text = header + "\r\n\r\n" + "\r\n".join(body) + "\r\n"
         return b"\xff\xfe" + text.encode("utf-16-le") if unicode else text.encode("latin-1")
 
-    hardware = regedit4(assemble(parts[True])) if parts[True] else None
+    hardware = regedit4(assemble(parts[True]), encoding) if parts[True] else None
     return hardware, assemble(parts[False]) if parts[False] else None
 
 
@@ -651,13 +660,13 @@ def _logical_lines(lines):
     return joined
 
 
-def _unicode_value_to_ansi(line):
+def _unicode_value_to_ansi(line, encoding="cp1252"):
     """A version 5 value line with UTF-16LE text data (hex(1), hex(2), hex(7)) in ANSI form."""
     name, separator, data = line.partition("=hex(")
     if not separator or not data[:2].lower() in ("1)", "2)", "7)"):
         return line
     raw = bytes(int(byte, 16) for byte in data[3:].replace(" ", "").split(",") if byte)
-    ansi = raw.decode("utf-16-le").encode("cp1252")
+    ansi = raw.decode("utf-16-le").encode(encoding, "replace")
     return "%s=hex(%s):%s" % (name, data[0], ",".join("%02x" % byte for byte in ansi))
 
 
@@ -751,8 +760,8 @@ class WineTestCase(unittest.TestCase):
     def setUp(self):
         require_wine(self)
 
-    def machine(self, version="winxp"):
-        wine = WineMachine(version=version)
+    def machine(self, version="winxp", code_page=1252):
+        wine = WineMachine(version=version, code_page=code_page)
         self.addCleanup(wine.close)
         wine.open()
         return wine
