@@ -32,8 +32,16 @@ bool CSwFetcher::GetSoftwareList(const char* filePath, bool removeDuplicates) {
   FILE* file = OpenPathA(filePath, "w");
   if (file == nullptr) return false;
   int recordCount = WriteUninstallRecords(file);
-  std::fclose(file);
-  if (recordCount == 0) return false;
+  return FinishList(file, recordCount, filePath, removeDuplicates);
+}
+
+bool CSwFetcher::FinishList(FILE* file, int recordCount, const char* filePath,
+                            bool removeDuplicates) {
+  // A list cut short by a failed write (a full disk) would report products that are not
+  // there, or wrongly: no list then.
+  bool written = std::ferror(file) == 0;
+  if (std::fclose(file) != 0) written = false;
+  if (recordCount == 0 || !written) return false;
   if (removeDuplicates) RemoveDuplicateLines(filePath);
   return true;
 }
@@ -46,7 +54,10 @@ int CSwFetcher::WriteUninstallRecords(FILE* file) {
   int recordCount = 0;
   char subkeyName[kNameCapacity + 1];
   char value[kValueCapacity + 1];
-  for (DWORD index = 0; EnumSubkey(uninstall.Get(), index, subkeyName) == ERROR_SUCCESS; ++index) {
+  for (DWORD index = 0;; ++index) {
+    LONG result = EnumSubkey(uninstall.Get(), index, subkeyName);
+    if (result == ERROR_MORE_DATA) continue;  // a name too long for its area skips that entry
+    if (result != ERROR_SUCCESS) break;
     KeyHolder entry;
     if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
     if (!ReadValueText(entry.Get(), "DisplayName", value, kValueCapacity)) continue;
@@ -77,7 +88,8 @@ int CSwFetcher::WriteUninstallRecords(FILE* file) {
 }
 
 // Keeps the first copy of every distinct line, in order of first appearance. The file is
-// rewritten only after it was read to its end, so a failure leaves it as the scan wrote it.
+// rewritten only after it was read to its end, so a failure to read it leaves it as the scan
+// wrote it.
 bool CSwFetcher::RemoveDuplicateLines(const char* filePath) {
   if (filePath == nullptr || filePath[0] == '\0') return false;
   FILE* file = OpenPathA(filePath, "r");
@@ -102,5 +114,10 @@ bool CSwFetcher::RemoveDuplicateLines(const char* filePath) {
   if (file == nullptr) return false;
   bool written = lines.WriteTo(file);
   if (std::fclose(file) != 0) written = false;
+  if (!written) {
+    // A rewrite cut short ends in a broken record: hand on no record rather than a wrong one.
+    file = OpenPathA(filePath, "w");
+    if (file != nullptr) std::fclose(file);
+  }
   return written;
 }

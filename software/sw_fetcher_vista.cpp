@@ -41,10 +41,7 @@ bool CSwFetcherVista::GetSoftwareList(const char* filePath, bool removeDuplicate
   if (file == nullptr) return false;
   int recordCount = WriteUninstallRecords(file);
   recordCount += WritePackageRecords(file);
-  std::fclose(file);
-  if (recordCount == 0) return false;
-  if (removeDuplicates) RemoveDuplicateLines(filePath);
-  return true;
+  return FinishList(file, recordCount, filePath, removeDuplicates);
 }
 
 int CSwFetcherVista::WritePackageRecords(FILE* file) {
@@ -55,7 +52,10 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
   int recordCount = 0;
   char keyName[kNameCapacity + 1];
   char text[kPackageTextCapacity + 1];
-  for (DWORD index = 0; EnumSubkey(packages.Get(), index, keyName) == ERROR_SUCCESS; ++index) {
+  for (DWORD index = 0;; ++index) {
+    LONG result = EnumSubkey(packages.Get(), index, keyName);
+    if (result == ERROR_MORE_DATA) continue;  // a name too long for its area skips that package
+    if (result != ERROR_SUCCESS) break;
     KeyHolder package;
     if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE)) continue;
 

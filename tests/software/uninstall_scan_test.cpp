@@ -145,6 +145,14 @@ TEST_F(UninstallScanTest, SubkeysAreWalkedInTheRegistrysOrder) {
   EXPECT_EQ(Scan(), "first/1/2/3/4/5/6/7/8\nsecond/1/2/3/4/5/6/7/8\nthird/1/2/3/4/5/6/7/8\n");
 }
 
+TEST_F(UninstallScanTest, ASubkeyNameTooLongForItsAreaSkipsOnlyThatEntry) {
+  Entry("A", {{"DisplayName", "first"}});
+  Entry("M" + std::string(510, 'm'), {{"DisplayName", "fits"}});  // 511 and the terminator
+  Entry("M" + std::string(511, 'm'), {{"DisplayName", "too long"}});
+  Entry("Z", {{"DisplayName", "last"}});
+  EXPECT_EQ(Scan(), "first/1/2/3/4/5/6/7/8\nfits/1/2/3/4/5/6/7/8\nlast/1/2/3/4/5/6/7/8\n");
+}
+
 TEST_F(UninstallScanTest, MissingUninstallKeyEmptiesTheFileAndFails) {
   Install();
   swtest::WriteHostFile(RecordHostPath(), "left over\n");

@@ -175,6 +175,12 @@ TEST_F(VistaScanTest, KeyNamesThatGiveNoDisplayNameGiveNoLine) {
   EXPECT_FALSE(result_);
 }
 
+TEST_F(VistaScanTest, APackageNameTooLongForItsAreaSkipsOnlyThatPackage) {
+  Package("Package_for_L~1~" + std::string(600, '9'));
+  Package("Package_for_Z~1~1");
+  EXPECT_EQ(Scan(), "Z/11/2Microsoft Corporation/3/4/5/6/720080304/8\n");
+}
+
 TEST_F(VistaScanTest, NameEndingInTildeGivesAnEmptyVersion) {
   Package("Package_for_KB100001~0a1b~x86~~");
   EXPECT_EQ(Scan(), "KB100001/1/2Microsoft Corporation/3/4/5/6/720080304/8\n");
