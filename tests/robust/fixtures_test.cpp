@@ -1,0 +1,74 @@
+// The committed hostile profiles (tests/fixtures/hostile-*), small enough to import into Wine
+// as well, replayed with what each must show.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/robust/encoding.h"
+#include "tests/robust/hostile_machine.h"
+
+namespace robust {
+namespace {
+
+TEST(HostileFixtures, Cp1251MachineWritesItsCyrillicAsUtf8) {
+  HostileMachine m;
+  std::string error;
+  ASSERT_TRUE(m.LoadFixture("hostile-cp1251", &error)) << error;
+  Report report = m.Run("");
+  // The file name keeps the names' own bytes, as the ANSI file functions take them.
+  EXPECT_EQ("sorvik/10.20.30.40;" + Cp1251(u8"БУХГАЛТЕРИЯ") + ";" + Cp1251(u8"Иван") + ".xml",
+            m.lastReportPath());
+  EXPECT_EQ(u8"БУХГАЛТЕРИЯ", report.Value("computerName"));
+  EXPECT_EQ(u8"Иван", report.Value("userName"));
+  EXPECT_EQ(u8"Видеоадаптер «Пример»", report.Value("video"));
+  ExpectProducts(report, 2, 1, 1);
+  Installed uchet = report.Product(u8"Программа «Учёт» №1");
+  EXPECT_EQ(u8"ООО «Пример»", uchet.fields["publisher"]);
+  EXPECT_EQ(u8"C:\\Program Files\\Учёт", uchet.fields["location"]);
+  EXPECT_EQ("component", report.Product(u8"Ёлка").type);
+  EXPECT_EQ("update", report.Product(u8"Обновление для Windows XP (KB123456)").type);
+  // From the version 5 file: "€" is in code page 1251; "ü" is not, and becomes the code
+  // page's best fit ("u", as Windows and Wine convert) or its default character ("?").
+  int found = 0;
+  for (const Installed& product : report.Software()) {
+    const std::string& name = product.fields.at("name");
+    if (name != u8"Словарь Muller € 2008" && name != u8"Словарь M?ller € 2008") continue;
+    ++found;
+    EXPECT_EQ(u8"Издательство «Книга»", product.fields.at("publisher"));
+  }
+  EXPECT_EQ(1, found);
+}
+
+TEST(HostileFixtures, IdentityMachineEscapesItsNamesAndFindsItsAddress) {
+  HostileMachine m;
+  std::string error;
+  ASSERT_TRUE(m.LoadFixture("hostile-identity", &error)) << error;
+  Report report = m.Run("");
+  EXPECT_EQ("sorvik/10.0.0.49;R&D-LAB;O'Brien & Co.xml", m.lastReportPath());
+  EXPECT_EQ("10.0.0.49", report.Value("ip"));
+  EXPECT_NE(std::string::npos,
+            report.bytes().find("<userName>O&apos;Brien &amp; Co</userName>\r\n"));
+  ExpectProducts(report, 1, 0, 0);
+  Installed specials = report.Product("Tom & Jerry's <Tools> \"Pro\"");
+  EXPECT_EQ("A&B <Soft>", specials.fields["publisher"]);
+  EXPECT_EQ("O'Brien & Co", specials.fields["registeredOwner"]);
+}
+
+TEST(HostileFixtures, MarkersMachineGivesOneProductPerEntry) {
+  HostileMachine m;
+  std::string error;
+  ASSERT_TRUE(m.LoadFixture("hostile-markers", &error)) << error;
+  Report report = m.Run("");
+  ExpectProducts(report, 6, 0, 1);
+  EXPECT_EQ("application", report.Product("Tool /8 v").type);
+  EXPECT_EQ("component", report.Product("Plus Tool").type);
+  EXPECT_EQ("Pub lisher ", report.Product("Two  Lines").fields["publisher"]);
+  report.Product(InReport(EveryByte(), 1252, true));
+  report.Product("ABC");
+  report.Product("Bare");
+  EXPECT_EQ("empty name", report.Product("").fields["version"]);
+  EXPECT_EQ(InReport(EveryByte(), 1252, false) + ";+/1/2/3/4/5/6/7/8+", report.Value("video"));
+}
+
+}  // namespace
+}  // namespace robust
