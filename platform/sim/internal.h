@@ -34,6 +34,18 @@ inline HMODULE ModuleAt(ULONG_PTR base) { return reinterpret_cast<HMODULE>(base)
 // Counts a call of the named function and returns the machine it acts on.
 Machine& Enter(const char* function);
 
+// What a call works on, for matching it against the fault plan.
+struct FaultSubject {
+  std::string path;             // key path or Windows file path
+  const char* value = nullptr;  // RegQueryValueExA: the value's name
+  long index = -1;              // RegEnumKeyExA: the subkey index
+  bool writing = false;         // OpenPathA: opened for writing
+};
+
+// Counts a call that would succeed against every rule of the plan that matches it, and
+// returns the rule that makes it fail, or nullptr when the call goes on as usual.
+const Fault* PlannedFault(Machine& machine, const char* function, const FaultSubject& subject);
+
 // Sets the machine's last error and returns `result`, for the failure paths.
 template <class Result>
 Result Fail(Machine& machine, DWORD error, Result result) {

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/sim/internal.h"
 
@@ -37,7 +39,70 @@ bool DriveFolder(const Facts& facts, char letter, std::string* folder) {
   return true;
 }
 
+bool HostPathOn(const Facts& facts, const std::string& windowsPath, std::string* hostPath);
+
+// The folder part of a Windows path: everything before its last backslash.
+std::string WindowsFolder(const std::string& path) {
+  size_t last = path.find_last_of('\\');
+  return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+  if (part.size() > text.size()) return false;
+  for (size_t start = 0; start + part.size() <= text.size(); ++start) {
+    if (EqualNoCase(text.substr(start, part.size()), part)) return true;
+  }
+  return false;
+}
+
+bool Matches(const Fault& fault, const char* function, const FaultSubject& subject) {
+  if (fault.function != function) return false;
+  if (fault.writeLimit >= 0 && !subject.writing) return false;
+  if (!fault.path.empty() && !ContainsNoCase(subject.path, fault.path)) return false;
+  if (!fault.value.empty() &&
+      (subject.value == nullptr || !EqualNoCase(subject.value, fault.value)))
+    return false;
+  return fault.index < 0 || fault.index == subject.index;
+}
+
 }  // namespace
+
+bool CanFail(const std::string& function) {
+  static const char* const kFunctions[] = {"RegOpenKeyExA", "RegEnumKeyExA",    "RegQueryValueExA",
+                                           "GetTempPathA",  "GetTempFileNameA", "OpenPathA"};
+  for (const char* name : kFunctions)
+    if (function == name) return true;
+  return false;
+}
+
+const Fault* PlannedFault(Machine& machine, const char* function, const FaultSubject& subject) {
+  const Fault* failing = nullptr;
+  for (Fault& fault : machine.faults) {
+    if (!Matches(fault, function, subject)) continue;
+    ++fault.matched;
+    bool due = fault.matched >= fault.fromCall &&
+               (fault.count <= 0 || fault.matched < fault.fromCall + fault.count);
+    if (due && failing == nullptr) failing = &fault;
+  }
+  return failing;
+}
+
+bool CreateRunFolders(const Machine& machine, std::string* error) {
+  std::vector<std::string> folders = {WindowsFolder(machine.facts.modulePath)};
+  if (machine.facts.tempFolderExists) folders.push_back(machine.facts.tempPath);
+  for (const std::string& folder : folders) {
+    std::string host;
+    if (folder.empty() || !HostPathOn(machine.facts, folder, &host)) continue;
+    std::error_code failure;
+    std::filesystem::create_directories(host, failure);
+    if (failure || !std::filesystem::is_directory(host)) {
+      *error = host + ": cannot create the folder of " + folder +
+               (failure ? " (" + failure.message() + ")" : std::string(" (not a folder)"));
+      return false;
+    }
+  }
+  return true;
+}
 
 Machine::Machine() = default;
 
@@ -59,9 +124,15 @@ int DriveIndex(const char* path) {
   return (letter >= 'A' && letter <= 'Z') ? letter - 'A' : -1;
 }
 
+bool HostPath(const std::string& windowsPath, std::string* hostPath) {
+  return HostPathOn(Current().facts, windowsPath, hostPath);
+}
+
+namespace {
+
 // "X:\a\b" becomes the drive's folder + "/a/b". A path without a drive letter is taken on
 // C:, whose root is the simulated process's current folder; UNC paths have no host folder.
-bool HostPath(const std::string& windowsPath, std::string* hostPath) {
+bool HostPathOn(const Facts& facts, const std::string& windowsPath, std::string* hostPath) {
   char letter = 'C';
   std::string rest = windowsPath;
   int drive = DriveIndex(windowsPath.c_str());
@@ -72,7 +143,7 @@ bool HostPath(const std::string& windowsPath, std::string* hostPath) {
     return false;
   }
   std::string folder;
-  if (!DriveFolder(Current().facts, letter, &folder)) return false;
+  if (!DriveFolder(facts, letter, &folder)) return false;
   for (char& c : rest)
     if (c == '\\') c = '/';
   size_t start = rest.find_first_not_of('/');
@@ -82,5 +153,7 @@ bool HostPath(const std::string& windowsPath, std::string* hostPath) {
   *hostPath = rest.empty() ? folder : folder + rest;
   return true;
 }
+
+}  // namespace
 
 }  // namespace sim

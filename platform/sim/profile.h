@@ -28,10 +28,15 @@
 //   [resolver]     HOSTNAME = ADDRESS, ADDRESS...   (IPv4, in the resolver's order)
 //   [identity]     computerName, computerNameWorks, userName, userNameWorks
 //   [printer]      name, port (a name makes it the default printer)
-//   [files]        modulePath, tempPath, tempPathWorks
+//   [files]        modulePath, tempPath, tempPathWorks, tempFolderExists (no: sorvik-replay
+//                  does not create the temporary folder)
 //   [time]         localTime = YYYY-MM-DD HH:MM:SS[.mmm]  (the day of week is computed)
 //   [text]         ansiCodePage (1252 or 1251)
 //   [registry]     dynData (no: the machine has no HKEY_DYN_DATA, as Windows NT)
+//   [fault]        one rule of the fault plan per section (Fault in machine.h): function
+//                  (required), error (a number or a name such as ERROR_ACCESS_DENIED,
+//                  ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS), path, value, index, from, count,
+//                  writeLimit
 //
 // .reg files are REGEDIT4 (ANSI, in the machine's code page) or "Windows Registry Editor
 // Version 5.00" (UTF-16LE with a byte-order mark; text is converted to the ANSI code page,

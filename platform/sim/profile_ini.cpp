@@ -208,6 +208,7 @@ const std::map<std::string, Setter>& FactSetters() {
       {"files.modulepath", OnFacts(TextField(&Facts::modulePath))},
       {"files.temppath", OnFacts(TextField(&Facts::tempPath))},
       {"files.temppathworks", OnFacts(BoolField(&Facts::tempPathWorks))},
+      {"files.tempfolderexists", OnFacts(BoolField(&Facts::tempFolderExists))},
       {"time.localtime", ParseLocalTime},
       {"text.ansicodepage", ParseCodePage},
       {"registry.dyndata",
@@ -237,6 +238,64 @@ const std::map<std::string, DriveSetter>& DriveSetters() {
   return kSetters;
 }
 
+// Error codes by name, for [fault] sections; a number is taken as well.
+bool ParseError(Fault& fault, const std::string& text, std::string* what) {
+  static const std::map<std::string, DWORD> kErrors = {
+      {"error_file_not_found", ERROR_FILE_NOT_FOUND},
+      {"error_path_not_found", ERROR_PATH_NOT_FOUND},
+      {"error_access_denied", ERROR_ACCESS_DENIED},
+      {"error_invalid_handle", ERROR_INVALID_HANDLE},
+      {"error_not_enough_memory", ERROR_NOT_ENOUGH_MEMORY},
+      {"error_more_data", ERROR_MORE_DATA},
+      {"error_no_more_items", ERROR_NO_MORE_ITEMS},
+      {"error_directory", kErrorDirectory},
+  };
+  auto at = kErrors.find(Lower(text));
+  if (at != kErrors.end()) {
+    fault.error = at->second;
+    return true;
+  }
+  ULONGLONG number = 0;
+  if (!ParseNumber(text, 0xFFFFFFFFu, &number, what)) {
+    *what = "'" + text + "' is neither an error number nor a name like ERROR_ACCESS_DENIED";
+    return false;
+  }
+  fault.error = static_cast<DWORD>(number);
+  return true;
+}
+
+bool ParseFaultFunction(Fault& fault, const std::string& text, std::string* what) {
+  if (!CanFail(text)) {
+    *what = "'" + text +
+            "' can't be made to fail (RegOpenKeyExA, RegEnumKeyExA, RegQueryValueExA, "
+            "GetTempPathA, GetTempFileNameA, OpenPathA)";
+    return false;
+  }
+  fault.function = text;
+  return true;
+}
+
+bool ParseFromCall(Fault& fault, const std::string& text, std::string* what) {
+  ULONGLONG number = 0;
+  if (!ParseNumber(text, static_cast<ULONGLONG>(std::numeric_limits<long>::max()), &number, what))
+    return false;
+  if (number == 0) return *what = "calls are counted from 1", false;
+  fault.fromCall = static_cast<long>(number);
+  return true;
+}
+
+using FaultSetter = std::function<bool(Fault&, const std::string&, std::string*)>;
+
+const std::map<std::string, FaultSetter>& FaultSetters() {
+  static const std::map<std::string, FaultSetter> kSetters = {
+      {"function", ParseFaultFunction},      {"error", ParseError},
+      {"path", TextField(&Fault::path)},     {"value", TextField(&Fault::value)},
+      {"index", NumberField(&Fault::index)}, {"from", ParseFromCall},
+      {"count", NumberField(&Fault::count)}, {"writelimit", NumberField(&Fault::writeLimit)},
+  };
+  return kSetters;
+}
+
 DWORD Clusters(ULONGLONG bytes, const Drive& drive) {
   ULONGLONG cluster = ULONGLONG(drive.sectorsPerCluster) * drive.bytesPerSector;
   ULONGLONG count = cluster == 0 ? 0 : bytes / cluster;
@@ -250,6 +309,7 @@ class IniParser {
       : fileName_(fileName), baseFolder_(baseFolder), machine_(*machine) {}
 
   bool Line(int number, const std::string& raw, std::string* error) {
+    line_ = number;
     std::string text = Trim(raw);
     std::string what;
     if (text.empty() || text[0] == ';' || text[0] == '#') return true;
@@ -259,20 +319,27 @@ class IniParser {
   }
 
   // Cluster counts not given follow from the byte counts.
-  void Finish() {
+  bool Finish(std::string* error) {
+    if (!FaultIsComplete(error)) return false;
     for (size_t i = 0; i < machine_.facts.drives.size(); ++i) {
       Drive& drive = machine_.facts.drives[i];
       if (!givenFree_.count(i)) drive.freeClusters = Clusters(drive.freeBytes, drive);
       if (!givenTotal_.count(i)) drive.totalClusters = Clusters(drive.totalBytes, drive);
     }
+    return true;
   }
 
  private:
   bool Section(const std::string& text, std::string* what) {
     if (text.back() != ']') return *what = "a section line must end with ']'", false;
     std::string name = Lower(Trim(text.substr(1, text.size() - 2)));
+    if (!FaultIsComplete(what)) return false;
     drive_ = -1;
-    if (name.compare(0, 6, "drive ") == 0) {
+    if (name == "fault") {
+      // Every [fault] section is one more rule of the plan.
+      machine_.faults.push_back(Fault(std::string(), ERROR_ACCESS_DENIED));
+      faultLine_ = line_;
+    } else if (name.compare(0, 6, "drive ") == 0) {
       std::string letter = Trim(name.substr(6));
       drive_ = (letter.size() == 2 && letter[1] == ':') ? DriveIndex(letter.c_str()) : -1;
       if (drive_ < 0) return *what = "'" + text + "' does not name a drive like [drive C:]", false;
@@ -298,6 +365,7 @@ class IniParser {
     if (section_.empty()) return *what = "'" + name + "' stands before any [section]", false;
     if (name.empty()) return *what = "expected a name before '='", false;
     if (section_ == "resolver") return Resolver(name, value, what);
+    if (section_ == "fault") return FaultField(Lower(name), value, what);
     if (drive_ >= 0) return DriveField(Lower(name), value, what);
     auto at = FactSetters().find(section_ + "." + Lower(name));
     if (at == FactSetters().end())
@@ -322,6 +390,20 @@ class IniParser {
     return true;
   }
 
+  bool FaultField(const std::string& name, const std::string& value, std::string* what) {
+    auto at = FaultSetters().find(name);
+    if (at == FaultSetters().end()) return *what = "unknown name '" + name + "' in [fault]", false;
+    return at->second(machine_.faults.back(), value, what);
+  }
+
+  // A rule is only complete with the function it makes fail.
+  bool FaultIsComplete(std::string* what) {
+    if (faultLine_ == 0 || !machine_.faults.back().function.empty()) return true;
+    *what = "the [fault] of line " + std::to_string(faultLine_) + " names no function";
+    faultLine_ = 0;
+    return false;
+  }
+
   bool DriveField(const std::string& name, const std::string& value, std::string* what) {
     size_t index = static_cast<size_t>(drive_);
     if (name == "folder") {
@@ -343,6 +425,8 @@ class IniParser {
   std::string section_;
   int drive_ = -1;
   std::set<size_t> givenFree_, givenTotal_;
+  int line_ = 0;       // the line being parsed
+  int faultLine_ = 0;  // the line of the last [fault], 0 before any
 };
 
 }  // namespace
@@ -359,7 +443,11 @@ bool ParseMachineIni(const std::string& text, const std::string& fileName,
     if (!parser.Line(number, line, error)) return false;
     start = end + 1;
   }
-  parser.Finish();
+  std::string what;
+  if (!parser.Finish(&what)) {
+    *error = fileName + ": " + what;
+    return false;
+  }
   return true;
 }
 

@@ -18,6 +18,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "sorvik-replay: %s\n", error.c_str());
     return 2;
   }
+  // A real machine has the program's folder and its temporary folder before the run.
+  if (!sim::CreateRunFolders(machine, &error)) {
+    std::fprintf(stderr, "sorvik-replay: %s\n", error.c_str());
+    return 2;
+  }
   // Windows hands a windowed program the text after its own name; the words join with blanks.
   std::string commandLine;
   for (int i = 2; i < argc; ++i) {

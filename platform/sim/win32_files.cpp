@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,66 @@ int CreateNew(const std::string& windowsPath) {
   return 0;
 }
 
+int ErrnoFor(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    default:
+      return EIO;
+  }
+}
+
+// A stream over a host file that takes `left` more bytes and then fails every write, as on a
+// full disk: what came before the limit is in the file, nothing after it.
+struct LimitedFile {
+  FILE* file;
+  long left;
+};
+
+ssize_t LimitedRead(void* cookie, char* data, size_t size) {
+  FILE* file = static_cast<LimitedFile*>(cookie)->file;
+  size_t read = std::fread(data, 1, size, file);
+  return read == 0 && std::ferror(file) ? -1 : static_cast<ssize_t>(read);
+}
+
+ssize_t LimitedWrite(void* cookie, const char* data, size_t size) {
+  LimitedFile* limited = static_cast<LimitedFile*>(cookie);
+  size_t allowed = std::min(size, static_cast<size_t>(limited->left));
+  size_t written = std::fwrite(data, 1, allowed, limited->file);
+  limited->left -= static_cast<long>(written);
+  if (written < size) errno = ENOSPC;
+  return static_cast<ssize_t>(written);  // short: the stream marks itself as failed
+}
+
+int LimitedSeek(void* cookie, off64_t* offset, int whence) {
+  FILE* file = static_cast<LimitedFile*>(cookie)->file;
+  if (fseeko(file, *offset, whence) != 0) return -1;
+  *offset = ftello(file);
+  return 0;
+}
+
+int LimitedClose(void* cookie) {
+  LimitedFile* limited = static_cast<LimitedFile*>(cookie);
+  int result = std::fclose(limited->file);
+  delete limited;
+  return result;
+}
+
+FILE* LimitWrites(FILE* file, const char* mode, long limit) {
+  setvbuf(file, nullptr, _IONBF, 0);  // the outer stream buffers; bytes go straight through
+  LimitedFile* limited = new LimitedFile{file, limit};
+  cookie_io_functions_t functions = {LimitedRead, LimitedWrite, LimitedSeek, LimitedClose};
+  FILE* stream = fopencookie(limited, mode, functions);
+  if (stream == nullptr) {
+    std::fclose(file);
+    delete limited;
+  }
+  return stream;
+}
+
 const ULONGLONG kTicksPerDay = 864000000000ull;  // 100-ns units
 const long kDaysFrom1601To1970 = 134774;
 
@@ -71,10 +132,20 @@ void CivilFromDays(long days, int* year, int* month, int* day) {
 }  // namespace
 
 FILE* OpenPathA(const char* path, const char* mode) {
-  sim::Enter("OpenPathA");
+  Machine& machine = sim::Enter("OpenPathA");
   std::string host;
-  if (path == nullptr || !sim::HostPath(path, &host)) return nullptr;
-  return std::fopen(host.c_str(), mode);
+  if (path == nullptr || mode == nullptr || !sim::HostPath(path, &host)) return nullptr;
+  sim::FaultSubject subject;
+  subject.path = path;
+  subject.writing = std::strpbrk(mode, "wa+") != nullptr;
+  const sim::Fault* fault = sim::PlannedFault(machine, "OpenPathA", subject);
+  if (fault != nullptr && fault->writeLimit < 0) {
+    errno = ErrnoFor(fault->error);
+    return sim::Fail(machine, fault->error, static_cast<FILE*>(nullptr));
+  }
+  FILE* file = std::fopen(host.c_str(), mode);
+  if (file == nullptr || fault == nullptr) return file;
+  return LimitWrites(file, mode, fault->writeLimit);
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
@@ -97,6 +168,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   Machine& machine = sim::Enter("GetTempPathA");
   if (!machine.facts.tempPathWorks) return sim::Fail(machine, ERROR_PATH_NOT_FOUND, DWORD(0));
+  if (const sim::Fault* fault = sim::PlannedFault(machine, "GetTempPathA", sim::FaultSubject()))
+    return sim::Fail(machine, fault->error, DWORD(0));
   std::string path = machine.facts.tempPath;
   if (path.empty() || path.back() != '\\') path += '\\';  // Windows always ends it so
   if (lpBuffer == nullptr || nBufferLength < path.size() + 1)
@@ -111,6 +184,10 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
   if (lpPathName == nullptr || lpTempFileName == nullptr)
     return sim::Fail(machine, sim::kErrorInvalidParameter, 0u);
   if (!IsHostFolder(lpPathName)) return sim::Fail(machine, sim::kErrorDirectory, 0u);
+  sim::FaultSubject subject;
+  subject.path = lpPathName;
+  if (const sim::Fault* fault = sim::PlannedFault(machine, "GetTempFileNameA", subject))
+    return sim::Fail(machine, fault->error, 0u);
   UINT number = uUnique & 0xFFFFu;
   std::string name = TempFileName(lpPathName, lpPrefixString, uUnique);
   if (uUnique == 0) {

@@ -1,4 +1,5 @@
 // RegOpenKeyExA, RegEnumKeyExA, RegQueryValueExA and RegCloseKey over the machine's registry.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/sim/internal.h"
@@ -16,6 +17,8 @@ enum : REGSAM {
   kGenericAll = 0x10000000,
   kGenericRead = 0x80000000,
 };
+
+const int kJunk = 0xCC;  // what a planned ERROR_MORE_DATA leaves in the caller's area
 
 bool IsPredefined(HKEY key) {
   ULONG_PTR value = reinterpret_cast<ULONG_PTR>(key);
@@ -55,6 +58,16 @@ HKEY NewHandle(Machine& machine, const OpenKey& opened) {
   return reinterpret_cast<HKEY>(value);
 }
 
+// A planned failure of a query that would have succeeded. Windows leaves the data area
+// undefined when it reports ERROR_MORE_DATA; junk in it shows a caller that reads it anyway.
+LONG Refuse(const sim::Fault& fault, DWORD size, LPBYTE data, LPDWORD dataSize) {
+  if (fault.error == ERROR_MORE_DATA && data != nullptr) {
+    std::memset(data, kJunk, *dataSize);
+    *dataSize = std::max(size, *dataSize + 1);
+  }
+  return static_cast<LONG>(fault.error);
+}
+
 }  // namespace
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
@@ -75,6 +88,10 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
     if (key == nullptr) return ERROR_FILE_NOT_FOUND;
     path = sim::JoinKeyPath(path, name);
   }
+  sim::FaultSubject subject;
+  subject.path = path;
+  if (const sim::Fault* fault = sim::PlannedFault(machine, "RegOpenKeyExA", subject))
+    return static_cast<LONG>(fault->error);
   OpenKey opened;
   opened.root = parent.root;
   opened.path = path;
@@ -100,6 +117,11 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
   const std::string& name = key->subkeys[dwIndex]->name;
   // Our keys have an empty class: it needs room for its terminator only.
   if (name.size() >= *lpcchName || (lpClass != nullptr && *lpcchClass == 0)) return ERROR_MORE_DATA;
+  sim::FaultSubject subject;
+  subject.path = opened.path;
+  subject.index = static_cast<long>(dwIndex);
+  if (const sim::Fault* fault = sim::PlannedFault(machine, "RegEnumKeyExA", subject))
+    return static_cast<LONG>(fault->error);
   std::memcpy(lpName, name.c_str(), name.size() + 1);
   *lpcchName = static_cast<DWORD>(name.size());
   if (lpClass != nullptr) lpClass[0] = '\0';
@@ -120,8 +142,15 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
   if (!Allowed(machine, opened, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const sim::Value* value = key->FindValue(lpValueName != nullptr ? lpValueName : "");
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
-  if (lpType != nullptr) *lpType = value->type;
   DWORD size = static_cast<DWORD>(value->data.size());
+  if (lpData == nullptr || size <= *lpcbData) {
+    sim::FaultSubject subject;
+    subject.path = opened.path;
+    subject.value = value->name.c_str();
+    if (const sim::Fault* fault = sim::PlannedFault(machine, "RegQueryValueExA", subject))
+      return Refuse(*fault, size, lpData, lpcbData);
+  }
+  if (lpType != nullptr) *lpType = value->type;
   if (lpData != nullptr) {
     if (size > *lpcbData) {
       *lpcbData = size;
