@@ -79,6 +79,9 @@ void WriteSoftwareSection() {
       }
       std::fclose(file);
       DeleteFileA(g_pOut->TempFilePath);
+      // The name is free again: the report writer must not delete it a second time, when
+      // another program may have been given it meanwhile.
+      g_pOut->TempFilePath[0] = '\0';
     }
   }
   g_pOut->WriteText(0, "</software>\n");

@@ -36,6 +36,12 @@ bool ReadValueDword(HKEY key, const char* name, DWORD* number) {
   return true;
 }
 
+EnumStep NextEnumStep(LONG result) {
+  if (result == ERROR_SUCCESS) return kEnumEntry;
+  if (result == ERROR_MORE_DATA) return kEnumSkip;
+  return kEnumEnd;
+}
+
 LONG EnumSubkey(HKEY key, DWORD index, char* name) {
   enum { kNameCapacity = 512 };
   char className[kNameCapacity + 1];

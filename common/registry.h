@@ -29,6 +29,12 @@ bool ReadValueText(HKEY key, const char* name, char* area, DWORD offered);
 // Reads a value as a 4-byte number; false (number untouched) when it is absent or longer.
 bool ReadValueDword(HKEY key, const char* name, DWORD* number);
 
+// What an index loop does after RegEnumKeyExA: a name too long for the area skips that
+// index; the end of the list ends the loop, and so does a failure of the handle itself
+// (key deleted meanwhile, no right to enumerate), which every later index would repeat.
+enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
+EnumStep NextEnumStep(LONG result);
+
 // Enumerates the subkey at `index` into `name` (512 characters plus terminator, zero-filled
 // first, class area likewise). Returns the registry's result.
 LONG EnumSubkey(HKEY key, DWORD index, char* name);

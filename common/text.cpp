@@ -29,6 +29,16 @@ bool FormatPath(char* area, int capacity, const char* format, const char* text) 
   return true;
 }
 
+bool SameTextIgnoringCase(const char* left, const char* right) {
+  for (;; ++left, ++right) {
+    char a = *left, b = *right;
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+    if (a != b) return false;
+    if (a == '\0') return true;
+  }
+}
+
 EntryList::EntryList(char* area, int capacity) : area_(area), capacity_(capacity), count_(0) {
   std::memset(area_, 0, static_cast<size_t>(capacity_) + 1);
 }

@@ -14,6 +14,10 @@ bool BoundedAppend(char* target, const char* source, int capacity);
 // Returns false, leaving the area untouched, when the result would not fit.
 bool FormatPath(char* area, int capacity, const char* format, const char* text);
 
+// Whole-text comparison that folds only the ASCII letters (lstrcmpiA would also fold
+// accented letters, and ignores hyphens under some locales).
+bool SameTextIgnoringCase(const char* left, const char* right);
+
 // A ";"-joined list of entries built in a caller's area of `capacity` characters plus
 // terminator (a fetcher's WorkText). Entries that would not fit are cut; the area stays
 // terminated and its text is always the exact start of the whole joined list.

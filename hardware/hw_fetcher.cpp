@@ -261,26 +261,10 @@ bool CHwFetcher::GetScsi(char*, int) { return false; }
 bool CHwFetcher::GetNetwork(char*, int) { return false; }
 bool CHwFetcher::GetUsb(char*, int) { return false; }
 
-bool CHwFetcher::SameTextIgnoringCase(const char* left, const char* right) {
-  for (;; ++left, ++right) {
-    char a = *left, b = *right;
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
-    if (a == '\0') return true;
-  }
-}
-
 bool CHwFetcher::AnswerList(const EntryList& list, char* buffer, int capacity) {
   if (list.Count() == 0) return AnswerNone(buffer, capacity);
   BoundedCopy(buffer, WorkText, capacity);
   return true;
-}
-
-CHwFetcher::EnumStep CHwFetcher::NextEnumStep(LONG result) {
-  if (result == ERROR_SUCCESS) return kEnumEntry;
-  if (result == ERROR_MORE_DATA) return kEnumSkip;
-  return kEnumEnd;
 }
 
 bool CHwFetcher::AnswerNone(char* buffer, int capacity) {

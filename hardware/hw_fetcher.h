@@ -38,19 +38,10 @@ class CHwFetcher {
   CHwFetcher& operator=(const CHwFetcher&) = delete;
 
  protected:
-  // Whole-text comparison that folds only the ASCII letters (lstrcmpiA would also fold
-  // accented letters and ignore hyphens under some locales).
-  static bool SameTextIgnoringCase(const char* left, const char* right);
   // The device list answer: the entries joined in WorkText and true when there is at least
   // one, else "None" and false.
   bool AnswerList(const EntryList& list, char* buffer, int capacity);
   static bool AnswerNone(char* buffer, int capacity);
-
-  // What an index loop does after RegEnumKeyExA: a name too long for the area skips that
-  // index; the end of the list ends the loop, and so does a failure of the handle itself
-  // (key deleted meanwhile, no right to enumerate), which every later index would repeat.
-  enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
-  static EnumStep NextEnumStep(LONG result);
 
   char WorkText[kWorkCapacity + 1];
 

@@ -55,9 +55,9 @@ int CSwFetcher::WriteUninstallRecords(FILE* file) {
   char subkeyName[kNameCapacity + 1];
   char value[kValueCapacity + 1];
   for (DWORD index = 0;; ++index) {
-    LONG result = EnumSubkey(uninstall.Get(), index, subkeyName);
-    if (result == ERROR_MORE_DATA) continue;  // a name too long for its area skips that entry
-    if (result != ERROR_SUCCESS) break;
+    EnumStep step = NextEnumStep(EnumSubkey(uninstall.Get(), index, subkeyName));
+    if (step == kEnumEnd) break;
+    if (step == kEnumSkip) continue;
     KeyHolder entry;
     if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
     if (!ReadValueText(entry.Get(), "DisplayName", value, kValueCapacity)) continue;

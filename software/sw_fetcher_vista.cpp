@@ -18,18 +18,6 @@ enum { kNameCapacity = 512, kPackageTextCapacity = 512 };
 const DWORD kStateInstalled = 7;
 const DWORD kVisible = 1;
 
-// Compares ignoring the case of ASCII letters only, whatever the user's locale.
-bool EqualsIgnoringAsciiCase(const char* text, const char* expected) {
-  for (;; ++text, ++expected) {
-    char a = *text;
-    char b = *expected;
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-    if (a == '\0') return true;
-  }
-}
-
 }  // namespace
 
 CSwFetcherVista::CSwFetcherVista() {}
@@ -53,15 +41,15 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
   char keyName[kNameCapacity + 1];
   char text[kPackageTextCapacity + 1];
   for (DWORD index = 0;; ++index) {
-    LONG result = EnumSubkey(packages.Get(), index, keyName);
-    if (result == ERROR_MORE_DATA) continue;  // a name too long for its area skips that package
-    if (result != ERROR_SUCCESS) break;
+    EnumStep step = NextEnumStep(EnumSubkey(packages.Get(), index, keyName));
+    if (step == kEnumEnd) break;
+    if (step == kEnumSkip) continue;
     KeyHolder package;
     if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE)) continue;
 
     // Only what the update agent installed and what is installed and shown counts.
     if (!ReadValueText(package.Get(), "InstallClient", text, kPackageTextCapacity) ||
-        !EqualsIgnoringAsciiCase(text, "windowsupdateagent"))
+        !SameTextIgnoringCase(text, "windowsupdateagent"))
       continue;
     DWORD state = 0;
     if (!ReadValueDword(package.Get(), "CurrentState", &state) || state != kStateInstalled)

@@ -56,6 +56,7 @@ class SoftwareSectionTest : public swtest::MachineTest {
       WriteSoftwareSection();
       WriteStatisticsSection();
       recordFileLeft_ = RecordFileExists();
+      recordPathLeft_ = out.TempFilePath[0] != '\0';
       g_pOut = nullptr;
       g_pSwInfo = nullptr;
       g_pSwFetcher = nullptr;
@@ -79,6 +80,7 @@ class SoftwareSectionTest : public swtest::MachineTest {
   void SetUp() override { ApplicationCount = UpdateCount = ComponentCount = SoftwareTotal = 0; }
 
   bool recordFileLeft_ = true;
+  bool recordPathLeft_ = true;  // the writer would delete that name again at the end
 };
 
 const char kNoValues[] =
@@ -144,6 +146,7 @@ TEST_F(SoftwareSectionTest, TypesEachRecordAndCountsTheTypes) {
       Statistics(6, 1, 2, 3);
   EXPECT_EQ(Sections(), Crlf(expected));
   EXPECT_FALSE(recordFileLeft_);
+  EXPECT_FALSE(recordPathLeft_);
   EXPECT_EQ(SoftwareTotal, 6);
 }
 
@@ -167,6 +170,7 @@ TEST_F(SoftwareSectionTest, EmptyScanGivesAnEmptySectionAndZeros) {
   EXPECT_EQ(Sections(), Crlf("<software>\n</software>\n" + Statistics(0, 0, 0, 0)));
   // The scan made no record, so the section left the file to the report writer.
   EXPECT_TRUE(recordFileLeft_);
+  EXPECT_TRUE(recordPathLeft_);
 }
 
 TEST_F(SoftwareSectionTest, CountersAreResetOnlyByASuccessfulScan) {
