@@ -128,6 +128,40 @@ class ComputerSection(harness.WineTestCase):
                              "os elements of sorvik.exe and sorvik-replay", run, wine, replayed)
 
 
+class DefaultName(harness.WineTestCase):
+    """The default report name is taken anew by every run: a second run beside the first
+    writes the (2) file, under Wine and in replay alike."""
+
+    def check_second_run(self, first_name, list_reports, rerun, *contexts):
+        rerun()
+        expected = [first_name, first_name[:-len(".xml")] + "(2).xml"]
+        self.assertEqual(sorted(list_reports()), sorted(expected),
+                         "\n\n".join(context.describe() for context in contexts))
+
+    def test_a_second_run_writes_the_2_file(self):
+        wine = self.machine(version="winxp")
+        run = wine.run_sorvik("")
+        name, data = the_report(self, wine, run, wine)
+        self.assertEqual(name, expected_name(data), report.show(data))
+        folder = harness.WineMachine.EXE_FOLDER
+        self.check_second_run(
+            name, lambda: [n for n in wine.list_dir(folder) if n.lower().endswith(".xml")],
+            lambda: wine.run_sorvik(""), run, wine)
+
+        profile = tempfile.mkdtemp(prefix="sorvik-profile-")
+        self.addCleanup(harness.shutil.rmtree, profile, True)
+        write_profile(profile, VERSIONS["winxp"])
+        replayed = self.replay(profile)
+        replay_name, replay_data = the_report(self, replayed, replayed)
+        self.assertEqual(replay_name, expected_name(replay_data), report.show(replay_data))
+        self.check_second_run(
+            replay_name,
+            lambda: [n for n in replayed.list_dir(folder) if n.lower().endswith(".xml")],
+            lambda: harness.subprocess.run([harness.replay_exe(), profile], cwd=replayed.workdir,
+                                           check=True, timeout=60),
+            replayed)
+
+
 def _add_version_test(version):
     def test(self):
         self.check_version(version)
