@@ -1,7 +1,11 @@
 // Windows code pages 1252 and 1251. Bytes below 0x80 are ASCII in both; the tables give the
 // upper half. Bytes a code page leaves undefined map to the unit of the same number, as
-// Windows does (0x81 -> U+0081 in 1252, 0x98 -> U+0098 in 1251).
+// Windows does (0x81 -> U+0081 in 1252, 0x98 -> U+0098 in 1251). Units a code page lacks take
+// Windows' best fit (its bestfit tables, which Wine 8.0 has as well).
 #include "platform/sim/codepage.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace sim {
 
@@ -37,6 +41,168 @@ const WCHAR kUpper1251[128] = {
 
 const WCHAR* UpperHalf(UINT codePage) { return codePage == 1251 ? kUpper1251 : kUpper1252; }
 
+// Consecutive units from `first` and the byte each fits to; '.' where there is none.
+struct BestFitRun {
+  WCHAR first;
+  const char* bytes;
+};
+
+// Code page 1252: Latin letters beyond Latin-1 lose their marks; signs become look-alikes.
+const BestFitRun kBestFit1252[] = {
+    {0x0100,
+     "AaAaAaCcCcCcCcDd\xD0"
+     "dEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi..JjKk.LlLlLl..LlNnNnNn...OoOoOo..RrRrRrSsSsSs.."
+     "TtTtTtUuUuUuUuUuUuWwYy.ZzZz...b"},
+    {0x0189, "\xD0"},
+    {0x0191, "\x83"},
+    {0x0197, "I..l....OOo"},
+    {0x01AB, "t..TUu"},
+    {0x01B6, "z"},
+    {0x01C0, "|..!"},
+    {0x01CD, "AaIiOoUuUuUuUuUu.Aa....GgGgKkOoOo..j"},
+    {0x0261, "g"},
+    {0x02B9, "'\".'"},
+    {0x02C4, "^...'\xAF\xB4`._"},
+    {0x02DA, "\xB0"},
+    {0x0300, "`\xB4^~\xAF\xAF..\xA8.\xB0...\""},
+    {0x0327, "\xB8"},
+    {0x0331, "__"},
+    {0x037E, ";"},
+    {0x0393, "G....T"},
+    {0x03A3, "S..F..O"},
+    {0x03B1, "a\xDF.de"},
+    {0x03BC, "\xB5...p..st.f"},
+    {0x04BB, "h"},
+    {0x0589, ":"},
+    {0x066A, "%"},
+    {0x2000, "       "},
+    {0x2010, "--"},
+    {0x2017, "="},
+    {0x2024, "\xB7"},
+    {0x2032, "'..`"},
+    {0x2044, "/"},
+    {0x2070, "\xB0...45678"},
+    {0x207F, "n0123456789"},
+    {0x20A1, "\xA2..\xA3..P"},
+    {0x2102, "C....E..gHHHh.IILl.N..PPQRRR"},
+    {0x2124,
+     "Z...Z.K\xC5"
+     "BCeeEF.Mo"},
+    {0x2205, "\xD8"},
+    {0x2212, "-\xB1./\\*\xB0\xB7v...8....|"},
+    {0x2229, "n"},
+    {0x2236, ":"},
+    {0x223C, "~"},
+    {0x2248, "\x98"},
+    {0x2261, "=..==....\xAB\xBB"},
+    {0x22C5, "\xB7"},
+    {0x2302, "\xA6^"},
+    {0x2310, "\xAC"},
+    {0x2320, "()"},
+    {0x2329, "<>"},
+    {0x2500, "-.\xA6"},
+    {0x250C, "+...+...+...+...+"},
+    {0x2524, "\xA6"},
+    {0x252C, "-"},
+    {0x2534, "-"},
+    {0x253C, "+"},
+    {0x2550, "-\xA6++++++++++++\xA6\xA6\xA6\xA6\xA6\xA6------+++"},
+    {0x2580, "\xAF..._...\xA6...\xA6...\xA6\xA6\xA6\xA6"},
+    {0x25A0, "\xA6"},
+    {0x263C, "\xA4"},
+    {0x2758, "|"},
+    {0x3000, " "},
+    {0x3008, "<>\xAB\xBB"},
+    {0x301A, "[]"},
+    {0x30FB, "\xB7"},
+};
+// Code page 1251 lacks Latin-1 as well: accented letters lose their marks there too.
+const BestFitRun kBestFit1251[] = {
+    {0x00C0,
+     "AAAAAA.CEEEEIIII.NOOOOO.OUUUUY..aaaaaa.ceeeeiiii.nooooo.ouuuuy."
+     "yAaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiI...JjKk.LlLlLl..LlNnNnNn...OoOoOo.."
+     "RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZz.b"},
+    {0x0197, "I..l....OOo"},
+    {0x01AB, "t..TUu"},
+    {0x01CD, "AaIiOoUuUuUuUuUu.Aa....GgGgKkOoOo..j"},
+    {0x203C, "!"},
+    {0x2190, "<^>v-\xA6"},
+    {0x21A8, "\xA6"},
+    {0x2219, "\x95v....L"},
+    {0x2302, "\xA6"},
+    {0x2500, "-.\xA6"},
+    {0x250C, "-...\xAC...L...-...+"},
+    {0x2524, "+"},
+    {0x252C, "T"},
+    {0x2534, "+"},
+    {0x253C, "+"},
+    {0x2550, "=\xA6-\xE3\xE3\xAC\xAC\xACLLL---\xA6\xA6\xA6\xA6\xA6\xA6TTT\xA6\xA6\xA6+++"},
+    {0x2580, "-...-...-...\xA6...\xA6---"},
+    {0x25A0, "\xA6"},
+    {0x25AC, "-"},
+    {0x25B2, "^"},
+    {0x25BA, ">.\xA1"},
+    {0x25C4, "<"},
+    {0x25CB, "0"},
+    {0x25D8,
+     "\x95"
+     "0"},
+    {0x263A, "OO0...+.>"},
+    {0x2660, "\xA6..\xA6.\xA6\xA6...dd"},
+};
+
+// The best-fit byte of a unit the code page lacks, or '?'.
+char BestFit(UINT codePage, WCHAR unit) {
+  if (unit >= 0xFF01 && unit <= 0xFF5E) return static_cast<char>(unit - 0xFEE0);  // full width
+  const BestFitRun* begin = codePage == 1251 ? kBestFit1251 : kBestFit1252;
+  const BestFitRun* end = codePage == 1251 ? std::end(kBestFit1251) : std::end(kBestFit1252);
+  const BestFitRun* after = std::upper_bound(
+      begin, end, unit, [](WCHAR u, const BestFitRun& run) { return u < run.first; });
+  if (after == begin) return '?';
+  const BestFitRun& run = after[-1];
+  size_t offset = static_cast<size_t>(unit - run.first);
+  if (offset >= std::strlen(run.bytes) || run.bytes[offset] == '.') return '?';
+  return run.bytes[offset];
+}
+
+// The simple upper case of the letters these code pages (and their neighbours) hold: Latin-1,
+// Latin Extended-A, Greek and Cyrillic. The micro sign and the sharp s stay as they are.
+WCHAR UpperCase(WCHAR unit) {
+  if (unit >= 'a' && unit <= 'z') return static_cast<WCHAR>(unit - 0x20);
+  if (unit < 0xE0) return unit;
+  if (unit <= 0xFE) return unit == 0xF7 ? unit : static_cast<WCHAR>(unit - 0x20);
+  if (unit == 0xFF) return 0x0178;
+  if (unit <= 0x017F) {
+    if (unit == 0x0131) return 'I';
+    if (unit == 0x017F) return 'S';
+    bool oddIsLower = (unit >= 0x0100 && unit <= 0x0137) || (unit >= 0x014A && unit <= 0x0177);
+    bool evenIsLower = (unit >= 0x0139 && unit <= 0x0148) || (unit >= 0x0179 && unit <= 0x017E);
+    if ((oddIsLower && unit % 2 == 1) || (evenIsLower && unit % 2 == 0))
+      return static_cast<WCHAR>(unit - 1);
+    return unit;
+  }
+  if (unit == 0x0192) return 0x0191;
+  if (unit == 0x03AC) return 0x0386;
+  if (unit >= 0x03AD && unit <= 0x03AF) return static_cast<WCHAR>(unit - 0x25);
+  if (unit == 0x03C2) return 0x03A3;
+  if (unit >= 0x03B1 && unit <= 0x03CB) return static_cast<WCHAR>(unit - 0x20);
+  if (unit == 0x03CC) return 0x038C;
+  if (unit == 0x03CD || unit == 0x03CE) return static_cast<WCHAR>(unit - 0x3F);
+  if (unit >= 0x0430 && unit <= 0x044F) return static_cast<WCHAR>(unit - 0x20);
+  if (unit >= 0x0450 && unit <= 0x045F) return static_cast<WCHAR>(unit - 0x50);
+  bool oddIsLower = (unit >= 0x0460 && unit <= 0x0481) || (unit >= 0x048A && unit <= 0x04BF);
+  if (oddIsLower && unit % 2 == 1) return static_cast<WCHAR>(unit - 1);
+  return unit;
+}
+
+struct UnitTable {
+  explicit UnitTable(UINT codePage) {
+    for (int byte = 0; byte < 256; ++byte)
+      units[byte] = UpperCase(AnsiToWide(codePage, static_cast<unsigned char>(byte)));
+  }
+  WCHAR units[256];
+};
+
 }  // namespace
 
 bool IsModelledCodePage(UINT codePage) { return codePage == 1252 || codePage == 1251; }
@@ -51,19 +217,20 @@ char WideToAnsi(UINT codePage, WCHAR unit) {
   const WCHAR* upper = UpperHalf(codePage);
   for (int i = 0; i < 128; ++i)
     if (upper[i] == unit) return static_cast<char>(0x80 + i);
-  return '?';
+  return BestFit(codePage, unit);
 }
 
 std::string WideTextToAnsi(UINT codePage, const std::u16string& text) {
   std::string result;
-  for (size_t i = 0; i < text.size(); ++i) {
-    WCHAR unit = text[i];
-    bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF;
-    if (pair) ++i;
-    result += pair ? '?' : WideToAnsi(codePage, unit);
-  }
+  result.reserve(text.size());
+  for (char16_t unit : text) result += WideToAnsi(codePage, unit);
   return result;
+}
+
+const WCHAR* UpperCaseUnits(UINT codePage) {
+  static const UnitTable k1252(1252);
+  static const UnitTable k1251(1251);
+  return codePage == 1251 ? k1251.units : k1252.units;
 }
 
 }  // namespace sim

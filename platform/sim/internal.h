@@ -66,7 +66,8 @@ int DriveIndex(const char* path);
 // Reads a dotted IPv4 address ("192.168.0.7": four decimal numbers up to 255).
 bool ParseIpv4(const std::string& text, uint8_t bytes[4]);
 
-// ASCII upper-case folding, the only folding the simulator does.
+// ASCII upper-case folding, for the names the simulator matches by ASCII only (drive
+// letters, module and host names, root names in .reg files); registry names use CompareNames.
 char FoldUpper(char c);
 bool EqualNoCase(const std::string& a, const std::string& b);
 

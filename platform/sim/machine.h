@@ -28,6 +28,7 @@ struct Value {
 struct Key {
   std::string name;
   bool isVolatile = false;
+  UINT codePage = 1252;  // the registry's, which its names are compared in
   std::vector<std::unique_ptr<Key>> subkeys;
   std::vector<Value> values;
 
@@ -36,7 +37,8 @@ struct Key {
 };
 
 // The registry roots the program reads. Paths are backslash-separated and relative to a
-// root; names compare without regard to the case of ASCII letters.
+// root; names compare without regard to case, every letter of the ANSI code page folded as
+// Windows folds the names' UTF-16 form, and sort by those upper-cased units.
 //
 // The Win32 functions over it follow Windows NT as Wine's registry server models it:
 // - a path may not start with a backslash (ERROR_BAD_PATHNAME); runs of backslashes between
@@ -63,6 +65,10 @@ class Registry {
   void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD number);
   bool HasDynData() const { return hasDynData_; }
   void SetHasDynData(bool present) { hasDynData_ = present; }
+  // The machine's ANSI code page (1252 until set): the loader sets it before it imports, the
+  // registry functions whenever the machine's differs. Keys already there are re-sorted.
+  UINT CodePage() const { return codePage_; }
+  void SetCodePage(UINT codePage);
 
  private:
   Key* Storage(HKEY root) const;  // the root's keys, whether the machine shows them or not
@@ -70,6 +76,7 @@ class Registry {
   std::unique_ptr<Key> dynData_;
   std::unique_ptr<Key> currentUser_;
   bool hasDynData_ = true;
+  UINT codePage_ = 1252;
 };
 
 // A drive letter as GetDriveTypeA, GetDiskFreeSpaceExA and GetDiskFreeSpaceA see it.
@@ -272,9 +279,10 @@ class Machine {
 void Install(Machine* machine);
 Machine& Current();
 
-// ASCII case-insensitive comparison, upper-case folded as the registry orders names
-// ("_x" sorts after "Z"). Negative, zero or positive.
-int CompareNames(const std::string& a, const std::string& b);
+// Case-insensitive comparison of names in an ANSI code page, by their upper-cased UTF-16
+// units as the registry orders them ("_x" sorts after "Z", "\xE9" equals "\xC9" in 1252).
+// Negative, zero or positive.
+int CompareNames(const std::string& a, const std::string& b, UINT codePage);
 
 // Creates the host folders that a real machine with these facts has before the program runs:
 // the program's folder (of modulePath) and, unless tempFolderExists is false, the temporary

@@ -39,13 +39,14 @@
 //                  writeLimit
 //
 // .reg files are REGEDIT4 (ANSI, in the machine's code page) or "Windows Registry Editor
-// Version 5.00" (UTF-16LE with a byte-order mark; text is converted to the ANSI code page,
-// which is what the ANSI registry functions return). Supported: [ROOT\path] with the roots
-// HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) and HKEY_DYN_DATA, [-ROOT\path]
-// deletion of a key with its subtree, "name"="text" with \\ and \" escapes, @ for the
-// default value, dword:, hex: and hex(N): with "\" line continuation, "name"=- deletion,
-// ";" comment lines and blank lines. In a version 5 file hex(1), hex(2) and hex(7) data is
-// UTF-16LE and is converted like the texts.
+// Version 5.00" (UTF-16LE with a byte-order mark; names and texts are converted to the ANSI
+// code page as the ANSI registry functions return them, a character the code page lacks as
+// its best fit or '?'; a key name that would gain a backslash is an error). Supported:
+// [ROOT\path] with the roots HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) and
+// HKEY_DYN_DATA, [-ROOT\path] deletion of a key with its subtree, "name"="text" with \\ and
+// \" escapes, @ for the default value, dword:, hex: and hex(N): with "\" line continuation,
+// "name"=- deletion, ";" comment lines and blank lines. In a version 5 file hex(1), hex(2) and
+// hex(7) data is UTF-16LE and is converted like the texts.
 //
 // Errors never throw: the functions return false and an error text "FILE:LINE: what is
 // wrong" (or "FILE: what is wrong" when no line is at fault).

@@ -1,5 +1,6 @@
 // .reg files (REGEDIT4 and version 5.00) imported into the machine's registry; the format
 // is described in profile.h.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,46 @@ bool ParseHex(const std::string& text, size_t maxDigits, DWORD* number) {
   return true;
 }
 
-// The file's text in the machine's ANSI code page: a UTF-16LE file (with its mark) is
-// converted; any other is taken as ANSI already.
-bool DecodeText(const std::string& bytes, UINT codePage, std::string* text, std::string* what) {
+// A UTF-16 file is parsed as UTF-8, each unit encoded on its own (a lone surrogate too), so
+// that no character beyond ASCII can pass for the file's syntax, as its best fit in the code
+// page could (U+FF02 is '"'). Names and text reach the code page once parsed: regedit stores
+// them in UTF-16 and the ANSI functions convert them.
+std::string UnitsToUtf8(const std::u16string& units) {
+  std::string text;
+  for (char16_t unit : units) {
+    if (unit < 0x80) {
+      text += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      text += static_cast<char>(0xC0 | (unit >> 6));
+      text += static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+      text += static_cast<char>(0xE0 | (unit >> 12));
+      text += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return text;
+}
+
+std::u16string Utf8ToUnits(const std::string& text) {
+  std::u16string units;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i++]);
+    int more = lead < 0x80 ? 0 : (lead < 0xE0 ? 1 : 2);
+    unsigned unit = more == 0 ? lead : lead & (more == 1 ? 0x1F : 0x0F);
+    for (; more > 0 && i < text.size(); --more) unit = (unit << 6) | (text[i++] & 0x3F);
+    units += static_cast<char16_t>(unit);
+  }
+  return units;
+}
+
+// The file's text: a UTF-16LE file (with its mark) as UTF-8 (*utf16 true); any other is
+// taken as ANSI already.
+bool DecodeText(const std::string& bytes, std::string* text, bool* utf16, std::string* what) {
   if (bytes.compare(0, 2, "\xFE\xFF") == 0)
     return *what = "UTF-16 big-endian is not supported", false;
-  if (bytes.compare(0, 2, "\xFF\xFE") != 0) {
+  *utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  if (!*utf16) {
     *text = bytes;
     return true;
   }
@@ -57,7 +92,7 @@ bool DecodeText(const std::string& bytes, UINT codePage, std::string* text, std:
   for (size_t i = 2; i < bytes.size(); i += 2)
     wide += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
                                   (static_cast<uint8_t>(bytes[i + 1]) << 8));
-  *text = WideTextToAnsi(codePage, wide);
+  *text = UnitsToUtf8(wide);
   return true;
 }
 
@@ -115,7 +150,7 @@ class RegImport {
 
   bool Run(const std::string& bytes, std::string* error) {
     std::string text, what;
-    if (!DecodeText(bytes, codePage_, &text, &what)) return Fail(0, what, error);
+    if (!DecodeText(bytes, &text, &utf16_, &what)) return Fail(0, what, error);
     lines_ = SplitLines(text);
     std::string header = TrimRight(lines_[0]);
     version5_ = header == kVersion5;
@@ -153,6 +188,12 @@ class RegImport {
     if (slash != std::string::npos && (path.empty() || path.back() == '\\' || path[0] == '\\' ||
                                        path.find("\\\\") != std::string::npos))
       return *what = "an empty key name in '" + full + "'", false;
+    std::string ansi = Ansi(path);
+    if (std::count(ansi.begin(), ansi.end(), '\\') != std::count(path.begin(), path.end(), '\\'))
+      return *what = "a key name in '" + full + "' has a character that code page " +
+                     std::to_string(codePage_) + " writes as '\\'",
+             false;
+    path = ansi;
     path_ = path;
     haveKey_ = true;
     deleted_ = remove;
@@ -181,7 +222,7 @@ class RegImport {
     if (!haveKey_) return *what = "a value before any [key]", false;
     if (deleted_) return *what = "a value under a deleted [-key]", false;
     std::string data = TrimLeft(line.substr(at + 1));
-    return Data(name, data, what);
+    return Data(Ansi(name), data, what);
   }
 
   bool Data(const std::string& name, const std::string& data, std::string* what) {
@@ -194,7 +235,7 @@ class RegImport {
       size_t at = 0;
       if (!ParseQuoted(data, &at, &text, what)) return false;
       if (!TrimRight(data.substr(at)).empty()) return *what = "text after the closing quote", false;
-      registry_.SetString(root_, path_, name, text);
+      registry_.SetString(root_, path_, name, Ansi(text));
       return true;
     }
     if (data.compare(0, 6, "dword:") == 0) {
@@ -264,12 +305,18 @@ class RegImport {
     return true;
   }
 
+  // A name or text of the file as the ANSI functions see it.
+  std::string Ansi(const std::string& text) const {
+    return utf16_ ? WideTextToAnsi(codePage_, Utf8ToUnits(text)) : text;
+  }
+
   std::string fileName_;
   UINT codePage_;
   Registry& registry_;
   std::vector<std::string> lines_;
   size_t line_ = 0;
   bool version5_ = false;
+  bool utf16_ = false;
   bool haveKey_ = false;
   bool deleted_ = false;
   HKEY root_ = HKEY_LOCAL_MACHINE;
@@ -280,6 +327,7 @@ class RegImport {
 
 bool ImportRegText(const std::string& bytes, const std::string& fileName, UINT ansiCodePage,
                    Registry* registry, std::string* error) {
+  registry->SetCodePage(ansiCodePage);
   RegImport import(fileName, ansiCodePage, registry);
   return import.Run(bytes, error);
 }

@@ -1,7 +1,8 @@
 // The registry store: keys and values in case-insensitive sorted order, values as type + raw
-// bytes, as Wine's registry server keeps them.
+// bytes, as Windows' registry keeps them.
 #include <algorithm>
 
+#include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 #include "platform/sim/machine.h"
 
@@ -9,18 +10,24 @@ namespace sim {
 
 char FoldUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-int CompareNames(const std::string& a, const std::string& b) {
+int CompareNames(const std::string& a, const std::string& b, UINT codePage) {
+  const WCHAR* upper = UpperCaseUnits(codePage);
   size_t length = std::min(a.size(), b.size());
   for (size_t i = 0; i < length; ++i) {
-    unsigned char x = static_cast<unsigned char>(FoldUpper(a[i]));
-    unsigned char y = static_cast<unsigned char>(FoldUpper(b[i]));
+    WCHAR x = upper[static_cast<unsigned char>(a[i])];
+    WCHAR y = upper[static_cast<unsigned char>(b[i])];
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) { return CompareNames(a, b) == 0; }
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldUpper(a[i]) != FoldUpper(b[i])) return false;
+  return true;
+}
 
 bool SplitKeyPath(const std::string& path, std::vector<std::string>* names) {
   names->clear();
@@ -50,42 +57,63 @@ std::vector<std::string> Names(const std::string& path) {
   return names;
 }
 
-template <class Item>
-bool NameLess(const Item& item, const std::string& name) {
-  return CompareNames(item.name, name) < 0;
+bool SameName(const Key& key, const std::string& a, const std::string& b) {
+  return CompareNames(a, b, key.codePage) == 0;
 }
 
 std::vector<std::unique_ptr<Key>>::const_iterator SubkeyBound(const Key& key,
                                                               const std::string& name) {
-  return std::lower_bound(
-      key.subkeys.begin(), key.subkeys.end(), name,
-      [](const std::unique_ptr<Key>& k, const std::string& n) { return NameLess(*k, n); });
+  UINT codePage = key.codePage;
+  return std::lower_bound(key.subkeys.begin(), key.subkeys.end(), name,
+                          [codePage](const std::unique_ptr<Key>& k, const std::string& n) {
+                            return CompareNames(k->name, n, codePage) < 0;
+                          });
 }
 
 std::vector<Value>::const_iterator ValueBound(const Key& key, const std::string& name) {
-  return std::lower_bound(key.values.begin(), key.values.end(), name, NameLess<Value>);
+  UINT codePage = key.codePage;
+  return std::lower_bound(key.values.begin(), key.values.end(), name,
+                          [codePage](const Value& v, const std::string& n) {
+                            return CompareNames(v.name, n, codePage) < 0;
+                          });
 }
 
 Key& CreateSubkey(Key& key, const std::string& name) {
   auto at = SubkeyBound(key, name);
-  if (at != key.subkeys.end() && EqualNoCase((*at)->name, name)) return **at;
+  if (at != key.subkeys.end() && SameName(key, (*at)->name, name)) return **at;
   std::unique_ptr<Key> created(new Key);
   created->name = name;
   created->isVolatile = key.isVolatile;
+  created->codePage = key.codePage;
   return **key.subkeys.insert(at, std::move(created));
+}
+
+// Names that compared apart in the old code page may be equal in the new one: both stay, in
+// the new order, and lookups find the first.
+void Reorder(Key& key, UINT codePage) {
+  key.codePage = codePage;
+  std::stable_sort(key.subkeys.begin(), key.subkeys.end(),
+                   [codePage](const std::unique_ptr<Key>& a, const std::unique_ptr<Key>& b) {
+                     return CompareNames(a->name, b->name, codePage) < 0;
+                   });
+  std::stable_sort(key.values.begin(), key.values.end(),
+                   [codePage](const Value& a, const Value& b) {
+                     return CompareNames(a.name, b.name, codePage) < 0;
+                   });
+  for (const std::unique_ptr<Key>& subkey : key.subkeys) Reorder(*subkey, codePage);
 }
 
 }  // namespace
 
 Key* Key::FindSubkey(const std::string& name) const {
   auto at = SubkeyBound(*this, name);
-  if (at == subkeys.end() || !EqualNoCase((*at)->name, name)) return nullptr;
+  if (at == subkeys.end() || !SameName(*this, (*at)->name, name)) return nullptr;
   return at->get();
 }
 
 const Value* Key::FindValue(const std::string& name) const {
   auto at = ValueBound(*this, name);
-  if (at == values.end() || !EqualNoCase(at->name, name)) return nullptr;
+  if (at == values.end() || !SameName(*this, at->name, name)) return nullptr;
   return &*at;
 }
 
@@ -95,6 +123,13 @@ Registry::Registry()
   dynData_->name = "HKEY_DYN_DATA";
   dynData_->isVolatile = true;
   currentUser_->name = "HKEY_CURRENT_USER";
+}
+
+void Registry::SetCodePage(UINT codePage) {
+  if (codePage == codePage_) return;
+  codePage_ = codePage;
+  for (Key* root : {localMachine_.get(), dynData_.get(), currentUser_.get()})
+    Reorder(*root, codePage);
 }
 
 Key* Registry::Storage(HKEY root) const {
@@ -133,7 +168,7 @@ bool Registry::DeleteKey(HKEY root, const std::string& path) {
     parent = parent->FindSubkey(names[i]);
   if (parent == nullptr) return false;
   auto at = SubkeyBound(*parent, names.back());
-  if (at == parent->subkeys.end() || !EqualNoCase((*at)->name, names.back())) return false;
+  if (at == parent->subkeys.end() || !SameName(*parent, (*at)->name, names.back())) return false;
   parent->subkeys.erase(at);
   return true;
 }
@@ -146,7 +181,7 @@ bool Registry::DeleteValue(HKEY root, const std::string& path, const std::string
   }
   if (key == nullptr) return false;
   auto at = ValueBound(*key, name);
-  if (at == key->values.end() || !EqualNoCase(at->name, name)) return false;
+  if (at == key->values.end() || !SameName(*key, at->name, name)) return false;
   key->values.erase(at);
   return true;
 }
@@ -155,7 +190,7 @@ void Registry::SetValue(HKEY root, const std::string& path, const std::string& n
                         const Bytes& data) {
   Key& key = CreateKey(root, path);
   auto at = ValueBound(key, name);
-  if (at != key.values.end() && EqualNoCase(at->name, name)) {
+  if (at != key.values.end() && SameName(key, at->name, name)) {
     auto& value = key.values[static_cast<size_t>(at - key.values.begin())];
     value.type = type;  // the name keeps the spelling it was created with, as on Windows
     value.data = data;

@@ -27,6 +27,8 @@ bool IsPredefined(HKEY key) {
 
 // Finds the key behind a handle (a predefined root or an open handle).
 LONG Resolve(Machine& machine, HKEY handle, Key** key, OpenKey* opened) {
+  // Names compare in the machine's code page, which a test may have set after making keys.
+  machine.registry.SetCodePage(machine.facts.ansiCodePage);
   if (IsPredefined(handle)) {
     *key = machine.registry.Root(handle);
     if (*key == nullptr) return ERROR_INVALID_HANDLE;

@@ -184,10 +184,11 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 }
 
 int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
-  sim::Enter("lstrcmpiA");
+  Machine& machine = sim::Enter("lstrcmpiA");
   if (lpString1 == nullptr || lpString2 == nullptr)
     return lpString1 == lpString2 ? 0 : (lpString1 == nullptr ? -1 : 1);
-  return sim::CompareNames(lpString1, lpString2);
+  // Windows compares linguistically; equality is what matters here, every letter folded.
+  return sim::CompareNames(lpString1, lpString2, machine.facts.ansiCodePage);
 }
 
 void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {

@@ -31,14 +31,16 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 
 int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
   sim::Enter("wsprintfA");
-  enum { kLimit = 1024 };  // characters Windows writes at most, terminator not counted
+  enum { kArea = 1024 };  // bytes Windows fills at most, terminator included
   va_list arguments;
   va_start(arguments, lpFmt);
-  int length = std::vsnprintf(lpOut, kLimit + 1, lpFmt, arguments);
+  int length = std::vsnprintf(lpOut, kArea, lpFmt, arguments);
   va_end(arguments);
   if (length < 0) {
     lpOut[0] = '\0';
     return 0;
   }
-  return length > kLimit ? kLimit : length;
+  // A cut result returns the area's size; so does one that just fills it (1023 characters),
+  // as Wine's wsprintfA cannot tell the two apart.
+  return length < kArea - 1 ? length : kArea;
 }

@@ -25,14 +25,7 @@ CHECK_PROBLEM = re.compile(r":(\d+): value (?:differs|missing): (.*?)"
 LINE = '/device /software /out:"%s"' % OUT
 # Differences found and traced to the simulator, left for its owner: the test is expected to fail
 # until the simulator is fixed (then it passes and this entry must go).
-KNOWN_DIFFERENCES = {
-    "hostile-cp1251": "a character that the code page lacks becomes '?' in the simulator, "
-                      "while Windows and Wine use the code page's best fit ('\u00fc' is 'u' in "
-                      "1251; platform/sim/codepage.cpp, WideToAnsi)",
-    "registry-case-latin1": "the simulator folds only ASCII letters in key names, while "
-                            "Windows and Wine fold every letter (platform/sim/registry.cpp, "
-                            "CompareNames)",
-}
+KNOWN_DIFFERENCES = {}
 
 # Fixtures that a scenario module already runs both ways and compares in the same parts; each
 # saves a Wine machine here.

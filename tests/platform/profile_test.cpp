@@ -88,6 +88,34 @@ TEST(RegImport, Version5IsUtf16AndStoredInTheAnsiCodePage) {
   EXPECT_EQ(Text(std::string("?") + '\0'), ValueData(registry, path, "Chinese"));
 }
 
+TEST(RegImport, Version5NamesAndTextsTakeTheBestFitOnceParsed) {
+  const std::u16string text =
+      u"Windows Registry Editor Version 5.00\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Caf\u00E9]\r\n"
+      u"\"\u00DCber\"=\"M\u00FCller \U0001F600\"\r\n"
+      // Full-width quote and backslash: the file's syntax only once they are ANSI.
+      u"\"Q\uFF02\"=\"a\uFF3C\uFF02 ;\"\r\n"
+      u"\"Gone\u0101\"=\"x\"\r\n"
+      u"\"gone\u0100\"=-\r\n";
+  sim::Registry registry;
+  std::string error;
+  ASSERT_TRUE(sim::ImportRegText(Utf16File(text), "c.reg", 1251, &registry, &error)) << error;
+  const char* path = "SOFTWARE\\Cafe";
+  ASSERT_NE(nullptr, registry.Find(HKEY_LOCAL_MACHINE, path));
+  EXPECT_EQ(Text(std::string("Muller ??") + '\0'), ValueData(registry, path, "Uber"));
+  EXPECT_EQ(Text(std::string("a\\\" ;") + '\0'), ValueData(registry, path, "Q\""));
+  EXPECT_EQ(nullptr, FindValue(registry, HKEY_LOCAL_MACHINE, path, "Gonea"));
+  EXPECT_EQ(1251u, registry.CodePage());
+
+  const std::u16string slash =
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\A\uFF3Cz]\r\n";
+  EXPECT_FALSE(sim::ImportRegText(Utf16File(slash), "d.reg", 1252, &registry, &error));
+  EXPECT_EQ(
+      "d.reg:3: a key name in 'HKEY_LOCAL_MACHINE\\A\xEF\xBC\xBCz' has a character that "
+      "code page 1252 writes as '\\'",
+      error);
+}
+
 struct BadReg {
   const char* body;  // after the header line
   int line;
@@ -254,6 +282,33 @@ TEST(Profile, LoadsTheIniThenTheRegFilesInNameOrder) {
   EXPECT_NE(nullptr, machine.registry.Find(HKEY_LOCAL_MACHINE,
                                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
                                            "Uninstall\\ExampleEditor"));
+}
+
+// The fixtures that the differential runs compare with Wine, where Wine showed what the
+// simulator had wrong.
+TEST(Profile, FixturesThatWineReadsOtherwiseThanPlainAscii) {
+  const char* uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  sim::Machine latin;
+  std::string error;
+  ASSERT_TRUE(
+      sim::LoadProfile(std::string(SORVIK_FIXTURES) + "/registry-case-latin1", &latin, &error))
+      << error;
+  const sim::Key* products = latin.registry.Find(HKEY_LOCAL_MACHINE, uninstall);
+  ASSERT_NE(nullptr, products);
+  ASSERT_EQ(1u, products->subkeys.size());  // "Caf\xE9" and "CAF\xC9" are one key
+  EXPECT_EQ("Caf\xE9", products->subkeys[0]->name);
+  EXPECT_EQ(2u, products->subkeys[0]->values.size());
+
+  sim::Machine cyrillic;
+  ASSERT_TRUE(sim::LoadProfile(std::string(SORVIK_FIXTURES) + "/hostile-cp1251", &cyrillic, &error))
+      << error;
+  const sim::Key* slovar =
+      cyrillic.registry.Find(HKEY_LOCAL_MACHINE, (std::string(uninstall) + "\\Slovar").c_str());
+  ASSERT_NE(nullptr, slovar);
+  ASSERT_NE(nullptr, slovar->FindValue("DisplayName"));
+  // "Словарь Müller € 2008": the u without its diaeresis, as Wine converts it.
+  EXPECT_EQ(Text(std::string("\xD1\xEB\xEE\xE2\xE0\xF0\xFC Muller \x88 2008") + '\0'),
+            slovar->FindValue("DisplayName")->data);
 }
 
 TEST(Profile, ErrorsNameTheFile) {

@@ -111,6 +111,50 @@ TEST_F(RegistryTest, SubkeysEnumerateInUpperCaseFoldedOrder) {
   RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, EveryLetterOfTheCodePageFoldsInNames) {
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\Caf\xE9");
+  machine_.registry.SetString(HKEY_LOCAL_MACHINE, "Root\\CAF\xC9", "N\xE4me", "a");
+  machine_.registry.SetString(HKEY_LOCAL_MACHINE, "ROOT\\caf\xE9", "N\xC4ME", "b");
+  for (const char* name : {"\xFFtre", "_x", "\xE9t\xE9", "Z", "\x8Ar"})
+    machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, std::string("Root\\") + name);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "Root", &key));
+  // Upper-cased, é is U+00C9, š U+0160 and ÿ U+0178: after every ASCII name.
+  EXPECT_EQ((std::vector<std::string>{"Caf\xE9", "Z", "_x", "\xE9t\xE9", "\x8Ar", "\xFFtre"}),
+            Subkeys(key));
+  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "root\\CAF\xC9", &key));
+  char data[4] = {};
+  DWORD size = sizeof(data);
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "n\xC4me", nullptr, nullptr,
+                                            reinterpret_cast<LPBYTE>(data), &size));
+  EXPECT_STREQ("b", data);
+  EXPECT_EQ(1u, machine_.registry.Find(HKEY_LOCAL_MACHINE, "Root\\Caf\xE9")->values.size());
+  RegCloseKey(key);
+  // Folding is by letter: E with grave is not E with acute.
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, Open(HKEY_LOCAL_MACHINE, "Root\\Caf\xC8", &key));
+}
+
+TEST_F(RegistryTest, NamesFollowTheCodePageTheMachineHasWhenAsked) {
+  // Made while the machine was still in code page 1252: the acute accent, then "A".
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\\xB4");
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\\xC0");
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "Root", &key));
+  EXPECT_EQ((std::vector<std::string>{"\xB4", "\xC0"}), Subkeys(key));
+  HKEY found = nullptr;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, Open(HKEY_LOCAL_MACHINE, "Root\\\xA5", &found));
+  // In 1251 they are the Cyrillic small ghe with upturn (U+0491) and capital A (U+0410).
+  machine_.facts.ansiCodePage = 1251;
+  EXPECT_EQ((std::vector<std::string>{"\xC0", "\xB4"}), Subkeys(key));
+  RegCloseKey(key);
+  for (const char* path : {"Root\\\xA5", "Root\\\xE0"}) {
+    ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, path, &found)) << path;
+    RegCloseKey(found);
+  }
+  EXPECT_EQ(1251u, machine_.registry.CodePage());
+}
+
 TEST_F(RegistryTest, EnumerationNeedsRoomForTheTerminator) {
   machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\Abc");
   HKEY key = nullptr;

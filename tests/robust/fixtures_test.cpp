@@ -28,15 +28,9 @@ TEST(HostileFixtures, Cp1251MachineWritesItsCyrillicAsUtf8) {
   EXPECT_EQ("component", report.Product(u8"Ёлка").type);
   EXPECT_EQ("update", report.Product(u8"Обновление для Windows XP (KB123456)").type);
   // From the version 5 file: "€" is in code page 1251; "ü" is not, and becomes the code
-  // page's best fit ("u", as Windows and Wine convert) or its default character ("?").
-  int found = 0;
-  for (const Installed& product : report.Software()) {
-    const std::string& name = product.fields.at("name");
-    if (name != u8"Словарь Muller € 2008" && name != u8"Словарь M?ller € 2008") continue;
-    ++found;
-    EXPECT_EQ(u8"Издательство «Книга»", product.fields.at("publisher"));
-  }
-  EXPECT_EQ(1, found);
+  // page's best fit "u", as Windows and Wine convert it.
+  Installed slovar = report.Product(u8"Словарь Muller € 2008");
+  EXPECT_EQ(u8"Издательство «Книга»", slovar.fields["publisher"]);
 }
 
 TEST(HostileFixtures, IdentityMachineEscapesItsNamesAndFindsItsAddress) {
