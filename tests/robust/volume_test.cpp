@@ -117,13 +117,13 @@ void AddProcessors(sim::MachineBuilder& b) {
   }
 }
 
-struct DriveSpec {
+struct DriveKind {
   UINT type;
   bool sizeReadable;
 };
 
 // A to Z, every kind of drive; the fixed ones of several terabytes.
-DriveSpec DriveOf(int index) {
+DriveKind DriveOf(int index) {
   static const UINT kKinds[] = {DRIVE_FIXED,  DRIVE_CDROM,   DRIVE_REMOVABLE,
                                 DRIVE_REMOTE, DRIVE_RAMDISK, DRIVE_UNKNOWN};
   if (index < 2) return {DRIVE_REMOVABLE, true};
@@ -137,9 +137,9 @@ ULONGLONG FreeOf(int index) { return (static_cast<ULONGLONG>(index) << 30) + 123
 
 void AddDrives(sim::Facts& f) {
   for (int i = 0; i < 26; ++i) {
-    DriveSpec spec = DriveOf(i);
-    f.drives[i].type = spec.type;
-    f.drives[i].sizeReadable = spec.sizeReadable;
+    DriveKind kind = DriveOf(i);
+    f.drives[i].type = kind.type;
+    f.drives[i].sizeReadable = kind.sizeReadable;
     f.drives[i].totalBytes = TotalOf(i);
     f.drives[i].freeBytes = FreeOf(i);
   }
@@ -166,14 +166,14 @@ void ExpectLargeDevices(const Report& report) {
   ULONGLONG total = 0, free = 0;
   int lines = 0;
   for (int i = 0; i < 26; ++i) {
-    DriveSpec spec = DriveOf(i);
+    DriveKind kind = DriveOf(i);
     std::string letter(1, static_cast<char>('A' + i));
     std::string line;
-    if (spec.type == DRIVE_REMOVABLE)
+    if (kind.type == DRIVE_REMOVABLE)
       line = "<drive type=\"removable\" letter=\"" + letter + "\" />";
-    if (spec.type == DRIVE_CDROM) line = "<drive type=\"cd\" letter=\"" + letter + "\" />";
-    if (spec.type == DRIVE_FIXED) {
-      ULONGLONG t = spec.sizeReadable ? TotalOf(i) : 0, f = spec.sizeReadable ? FreeOf(i) : 0;
+    if (kind.type == DRIVE_CDROM) line = "<drive type=\"cd\" letter=\"" + letter + "\" />";
+    if (kind.type == DRIVE_FIXED) {
+      ULONGLONG t = kind.sizeReadable ? TotalOf(i) : 0, f = kind.sizeReadable ? FreeOf(i) : 0;
       total += t;
       free += f;
       line = "<drive type=\"fixed\" letter=\"" + letter + "\" totalSpaceMb=\"" +
