@@ -12,3 +12,6 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j2
 
 ctest --preset native -j2
+
+# The parsers and the writer under libFuzzer, briefly (its own clang build in build/fuzz).
+bash fuzz/run.sh 10
