@@ -11,7 +11,14 @@ cmake --build --preset win32 -j2
 cmake --preset native >/dev/null
 cmake --build --preset native -j2
 
-ctest --preset native -j2
+log=build/native/ctest-summary.log
+ctest --preset native -j2 | tee "$log"
 
 # The parsers and the writer under libFuzzer, briefly (its own clang build in build/fuzz).
 bash fuzz/run.sh 10
+
+# ctest's count as the closing line, since the fuzz runs print after it.
+summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+echo "tests: $((total - failed)) passed, $failed failed"
