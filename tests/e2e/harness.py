@@ -272,7 +272,23 @@ class RunResult:
             self.command_line, self.returncode, _tail(self.stdout), _tail(self.stderr))
 
 
-class WineMachine:
+class CDriveFiles:
+    """Reading the files of a C: drive by Windows path; `host_path` maps the path."""
+
+    def read_file(self, windows_path):
+        """The bytes of a file, or None when it does not exist."""
+        path = self.host_path(windows_path)
+        if not os.path.isfile(path):
+            return None
+        with open(path, "rb") as source:
+            return source.read()
+
+    def list_dir(self, windows_path):
+        path = self.host_path(windows_path)
+        return sorted(os.listdir(path)) if os.path.isdir(path) else []
+
+
+class WineMachine(CDriveFiles):
     """One scenario's Windows machine: a fresh copy of the template prefix with its own
     wineserver session, kept alive until close() so that volatile keys survive between calls.
 
@@ -394,18 +410,6 @@ class WineMachine:
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as out:
             out.write(data if isinstance(data, bytes) else data.encode("latin-1"))
-
-    def read_file(self, windows_path):
-        """The bytes of a file, or None when it does not exist."""
-        path = self.host_path(windows_path)
-        if not os.path.isfile(path):
-            return None
-        with open(path, "rb") as source:
-            return source.read()
-
-    def list_dir(self, windows_path):
-        path = self.host_path(windows_path)
-        return sorted(os.listdir(path)) if os.path.isdir(path) else []
 
     def snapshot(self):
         """The files on C: as Windows paths, leaving out C:\\windows (Wine's own) and C:\\e2e
@@ -677,7 +681,7 @@ def _c_drive_path(c_root, windows_path):
     return os.path.join(c_root, *[part for part in rest.split("\\") if part])
 
 
-class ReplayResult:
+class ReplayResult(CDriveFiles):
     def __init__(self, workdir, command_line, completed):
         self.workdir = workdir
         self.command_line = command_line
@@ -687,17 +691,6 @@ class ReplayResult:
 
     def host_path(self, windows_path):
         return _c_drive_path(self.workdir, windows_path)
-
-    def read_file(self, windows_path):
-        path = self.host_path(windows_path)
-        if not os.path.isfile(path):
-            return None
-        with open(path, "rb") as source:
-            return source.read()
-
-    def list_dir(self, windows_path):
-        path = self.host_path(windows_path)
-        return sorted(os.listdir(path)) if os.path.isdir(path) else []
 
     def describe(self):
         return "sorvik-replay in %s, command line %r: exit %d\nstdout: %s\nstderr: %s" % (
