@@ -123,8 +123,10 @@ bool ParseRoot(const std::string& name, HKEY* root) {
   return true;
 }
 
+const char kUnclosed[] = "a quoted text without its closing quote";
+
 // Reads a quoted text starting at text[*at] == '"' with the escapes \\ and \"; *at ends
-// after the closing quote.
+// after the closing quote. Without one, `what` is kUnclosed.
 bool ParseQuoted(const std::string& text, size_t* at, std::string* value, std::string* what) {
   value->clear();
   for (size_t i = *at + 1; i < text.size(); ++i) {
@@ -139,7 +141,7 @@ bool ParseQuoted(const std::string& text, size_t* at, std::string* value, std::s
     }
     *value += text[i];
   }
-  return *what = "a quoted text without its closing quote", false;
+  return *what = kUnclosed, false;
 }
 
 // One file's import: the lines, where we are in them, and the key that values go to.
@@ -225,7 +227,7 @@ class RegImport {
     return Data(Ansi(name), data, what);
   }
 
-  bool Data(const std::string& name, const std::string& data, std::string* what) {
+  bool Data(const std::string& name, std::string data, std::string* what) {
     if (TrimRight(data) == "-") {
       registry_.DeleteValue(root_, path_, name);
       return true;
@@ -233,7 +235,18 @@ class RegImport {
     if (!data.empty() && data[0] == '"') {
       std::string text;
       size_t at = 0;
-      if (!ParseQuoted(data, &at, &text, what)) return false;
+      // Older regedit versions write a text's line breaks as they are: the text goes on over
+      // the next lines, and the value holds CR LF where the file breaks it.
+      std::string joined = data;
+      size_t first = line_;
+      while (!ParseQuoted(joined, &at, &text, what)) {
+        if (*what != kUnclosed || line_ + 1 >= lines_.size()) {
+          line_ = first;
+          return false;
+        }
+        joined += "\r\n" + lines_[++line_];
+      }
+      data = joined;
       if (!TrimRight(data.substr(at)).empty()) return *what = "text after the closing quote", false;
       registry_.SetString(root_, path_, name, Ansi(text));
       return true;

@@ -45,6 +45,9 @@ TEST(RegImport, ReadsEveryFormOfRegedit4) {
       "\"Empty\"=hex:\r\n"
       "\"Gone\"=\"soon\"\r\n"
       "\"Gone\"=-\r\n"
+      "\"Lines\"=\"one\r\n"
+      "  two \\\"\r\n"
+      "\"\r\n"
       "[HKLM\\SYSTEM\\Old\\Deep]\n"
       "[-HKEY_LOCAL_MACHINE\\SYSTEM\\Old]\n"
       "[HKEY_DYN_DATA\\Config Manager\\Enum\\C1]\n"
@@ -56,6 +59,7 @@ TEST(RegImport, ReadsEveryFormOfRegedit4) {
   EXPECT_EQ(Text(std::string("C:\\Program Files\\Vendor \"X\"") + '\0'),
             ValueData(registry, vendor, "Path"));
   EXPECT_EQ(Text(std::string("the default") + '\0'), ValueData(registry, vendor, ""));
+  EXPECT_EQ(Text(std::string("one\r\n  two \"\r\n") + '\0'), ValueData(registry, vendor, "Lines"));
   EXPECT_EQ((sim::Bytes{0x2a, 0, 0, 0}), ValueData(registry, vendor, "Count"));
   EXPECT_EQ((sim::Bytes{1, 2, 0xff}), ValueData(registry, vendor, "Blob"));
   EXPECT_EQ((sim::Bytes{'a', 0, 'b', 0, 0}), ValueData(registry, vendor, "Multi"));
@@ -141,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadReg{"\n[HKLM\\x\n", 4, "closing ']'"}, BadReg{"[HKLM\\a\\\\b]\n", 3, "empty key name"},
         BadReg{"[HKLM\\a\\]\n", 3, "empty key name"},
         BadReg{"[-HKLM]\n", 3, "root key cannot be deleted"},
-        BadReg{"\"a\"=\"b\n", 3, "closing quote"}, BadReg{"\"a\"=\"b\\n\"\n", 3, "unknown escape"},
+        BadReg{"\"a\"=\"b\n", 3, "closing quote"}, BadReg{"\"a\"=\"b\n\nc\n", 3, "closing quote"},
+        BadReg{"\"a\"=\"b\\n\"\n", 3, "unknown escape"},
         BadReg{"\"a\"=\"b\" x\n", 3, "after the closing quote"},
         BadReg{"\"a\"\"b\"\n", 3, "expected '='"}, BadReg{"a=\"b\"\n", 3, "expected a [key]"},
         BadReg{"\"a\"=dword:123456789\n", 3, "1 to 8 hex digits"},

@@ -64,5 +64,15 @@ TEST(HostileFixtures, MarkersMachineGivesOneProductPerEntry) {
   EXPECT_EQ(InReport(EveryByte(), 1252, false) + ";+/1/2/3/4/5/6/7/8+", report.Value("video"));
 }
 
+TEST(HostileFixtures, MeExportKeepsTheLineBreaksOfAText) {
+  HostileMachine m;
+  std::string error;
+  ASSERT_TRUE(m.LoadFixture("me-multiline", &error)) << error;
+  Report report = m.Run("/software");
+  // Stored with CR LF where the file breaks the text; the record file makes each a blank.
+  EXPECT_EQ(u8"Beispiel GmbH  Abteilung Bildverarbeitung    M\u00FCnchen",
+            report.Product("Beispiel Scanner-Software").fields["publisher"]);
+}
+
 }  // namespace
 }  // namespace robust
