@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(error.compare(0, 12, "machine.ini:") == 0);
     return 0;
   }
-  FUZZ_CHECK(machine.facts.ansiCodePage == 1252 || machine.facts.ansiCodePage == 1251);
+  FUZZ_CHECK(sim::IsModelledCodePage(machine.facts.ansiCodePage));
   FUZZ_CHECK(sim::ImportRegText(kRegistry, "base.reg", machine.facts.ansiCodePage,
                                 &machine.registry, &error));
   fuzz::ConfineFiles(&machine);

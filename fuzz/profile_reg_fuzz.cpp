@@ -46,7 +46,8 @@ void DescribeSystem(size_t choice, sim::Facts* facts) {
     default:  // Windows XP, the defaults
       break;
   }
-  facts->ansiCodePage = (choice / 5) % 2 != 0 ? 1251 : 1252;
+  const UINT kCodePages[] = {1252, 1251, 932};  // a double-byte one as well
+  facts->ansiCodePage = kCodePages[(choice / 5) % 3];
   facts->drives[2].type = DRIVE_FIXED;
   facts->drives[2].totalBytes = 40ull << 30;
   facts->drives[2].freeBytes = 12ull << 30;

@@ -1,11 +1,29 @@
-// Windows code pages 1252 and 1251. Bytes below 0x80 are ASCII in both; the tables give the
-// upper half. Bytes a code page leaves undefined map to the unit of the same number, as
-// Windows does (0x81 -> U+0081 in 1252, 0x98 -> U+0098 in 1251). Units a code page lacks take
-// Windows' best fit (its bestfit tables, which Wine 8.0 has as well).
+// The code pages: 1252 and 1251 built in, every other read from its NLS file.
+//
+// Built in: bytes below 0x80 are ASCII in both; the tables give the upper half. Bytes a code
+// page leaves undefined map to the unit of the same number, as Windows does (0x81 -> U+0081 in
+// 1252, 0x98 -> U+0098 in 1251). Units a code page lacks take Windows' best fit (its bestfit
+// tables, which Wine 8.0 has as well).
+//
+// An NLS file is little-endian 16-bit words: a header (its size in words, the code page, the
+// largest character size, the default characters), the offset to the table from UTF-16, the
+// 256 units of the single bytes, a glyph table (a flag and 256 units, when present), the
+// number of double-byte ranges, and for a double-byte code page one word per byte (0, or where
+// that lead byte's 256 units start, counted from this array), then those units. The table from
+// UTF-16 follows one word later: 65536 bytes, or 65536 words (lead byte << 8 | trail byte).
+// l_intl.nls holds the case tables: a flag, the offset of the lower-case table, then the
+// upper-case table, three levels of offsets that are added to the unit.
 #include "platform/sim/codepage.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <vector>
 
 namespace sim {
 
@@ -38,8 +56,6 @@ const WCHAR kUpper1251[128] = {
     0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
-
-const WCHAR* UpperHalf(UINT codePage) { return codePage == 1251 ? kUpper1251 : kUpper1252; }
 
 // Consecutive units from `first` and the byte each fits to; '.' where there is none.
 struct BestFitRun {
@@ -195,29 +211,208 @@ WCHAR UpperCase(WCHAR unit) {
   return unit;
 }
 
-struct UnitTable {
-  explicit UnitTable(UINT codePage) {
-    for (int byte = 0; byte < 256; ++byte)
-      units[byte] = UpperCase(AnsiToWide(codePage, static_cast<unsigned char>(byte)));
-  }
-  WCHAR units[256];
+// One code page, ready for conversions.
+struct Table {
+  std::string source;       // the file it came from; empty when built in
+  std::string caseSource;   // the case table's file; empty when built in
+  WCHAR defaultUnit = '?';  // what a lead byte without its trail becomes
+  WCHAR singles[256] = {};
+  uint16_t leads[256] = {};    // for a lead byte: where its units start in `doubles`, else 0
+  std::vector<WCHAR> doubles;  // the double-byte units, indexed as in the file
+  std::vector<uint16_t> wide;  // for each unit: its byte, or lead byte << 8 | trail byte
+  std::vector<WCHAR> upper;    // for each unit: its upper case
 };
+
+Table BuiltIn(UINT codePage) {
+  const WCHAR* half = codePage == 1251 ? kUpper1251 : kUpper1252;  // the upper half
+  Table table;
+  for (int byte = 0; byte < 256; ++byte)
+    table.singles[byte] = byte < 0x80 ? static_cast<WCHAR>(byte) : half[byte - 0x80];
+  table.wide.assign(0x10000, '?');
+  table.upper.resize(0x10000);
+  for (unsigned unit = 0; unit < 0x10000; ++unit) {
+    WCHAR u = static_cast<WCHAR>(unit);
+    table.wide[unit] = static_cast<unsigned char>(BestFit(codePage, u));
+    table.upper[unit] = UpperCase(u);
+  }
+  for (int byte = 255; byte >= 0; --byte) table.wide[table.singles[byte]] = byte;
+  return table;
+}
+
+bool ReadWords(const std::string& path, std::vector<uint16_t>* words) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream content;
+  content << file.rdbuf();
+  const std::string bytes = content.str();
+  words->assign(bytes.size() / 2, 0);
+  for (size_t i = 0; i < words->size(); ++i)
+    (*words)[i] = static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                        static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The file's path: in the profile's folder, else in Wine's. Empty when in neither.
+std::string Locate(const std::string& name, const std::string& profileFolder) {
+  if (!profileFolder.empty() && FileExists(profileFolder + "/" + name))
+    return profileFolder + "/" + name;
+  std::string wine = std::string(kWineNlsFolder) + "/" + name;
+  return FileExists(wine) ? wine : std::string();
+}
+
+// Reads a code page file into `table`; false with the reason.
+bool ParseCodePage(UINT codePage, const std::string& path, Table* table, std::string* error) {
+  std::vector<uint16_t> w;
+  if (!ReadWords(path, &w)) return *error = path + ": cannot be read", false;
+  const std::string bad = path + ": not the NLS file of code page " + std::to_string(codePage);
+  if (w.size() < 14 || w[1] != codePage || (w[2] != 1 && w[2] != 2) || w[0] < 13)
+    return *error = bad, false;
+  size_t at = w[0];  // the offset to the table from UTF-16
+  size_t wideAt = at + w[at] + 1;
+  size_t singles = at + 1;
+  size_t next = singles + 256;
+  if (next + 2 > w.size()) return *error = bad, false;
+  if (w[next++] != 0) next += 256;  // glyphs, which conversions without flags don't use
+  if (next + 1 > w.size()) return *error = bad, false;
+  bool doubleByte = w[next++] != 0;
+  for (int byte = 0; byte < 256; ++byte) table->singles[byte] = w[singles + byte];
+  table->defaultUnit = w[4];
+  if (doubleByte) {
+    if (next + 256 > w.size()) return *error = bad, false;
+    table->doubles.assign(w.begin() + static_cast<long>(next),
+                          w.begin() + static_cast<long>(std::min(wideAt, w.size())));
+    for (int byte = 0; byte < 256; ++byte) {
+      table->leads[byte] = w[next + byte];
+      if (table->leads[byte] != 0 && table->leads[byte] + 256u > table->doubles.size())
+        return *error = bad, false;
+    }
+  }
+  table->wide.assign(0x10000, 0);
+  if (w[2] == 2) {
+    if (wideAt + 0x10000 > w.size()) return *error = bad, false;
+    std::copy(w.begin() + static_cast<long>(wideAt),
+              w.begin() + static_cast<long>(wideAt + 0x10000), table->wide.begin());
+  } else {
+    if (wideAt + 0x8000 > w.size()) return *error = bad, false;
+    for (size_t unit = 0; unit < 0x10000; ++unit)
+      table->wide[unit] = (unit % 2 == 0 ? w[wideAt + unit / 2] : w[wideAt + unit / 2] >> 8) & 0xFF;
+  }
+  table->source = path;
+  return true;
+}
+
+bool ParseCaseTable(const std::string& path, Table* table, std::string* error) {
+  std::vector<uint16_t> w;
+  if (!ReadWords(path, &w)) return *error = path + ": cannot be read", false;
+  table->upper.resize(0x10000);
+  for (unsigned unit = 0; unit < 0x10000; ++unit) {
+    size_t first = 2 + (unit >> 8);
+    size_t second = first < w.size() ? 2 + w[first] + ((unit >> 4) & 0x0F) : w.size();
+    size_t third = second < w.size() ? 2 + w[second] + (unit & 0x0F) : w.size();
+    if (third >= w.size()) return *error = path + ": not a case table", false;
+    table->upper[unit] = static_cast<WCHAR>(unit + w[third]);
+  }
+  table->caseSource = path;
+  return true;
+}
+
+std::map<UINT, std::unique_ptr<Table>>& Tables() {
+  static std::map<UINT, std::unique_ptr<Table>> tables;
+  return tables;
+}
+
+// The table of a code page, loaded from Wine's folder on first use; nullptr when it can't be.
+const Table* Find(UINT codePage) {
+  auto at = Tables().find(codePage);
+  if (at != Tables().end()) return at->second.get();
+  std::string ignored;
+  if (!LoadCodePage(codePage, std::string(), &ignored)) return nullptr;
+  return Tables()[codePage].get();
+}
+
+const Table& Get(UINT codePage) {
+  const Table* table = Find(codePage);
+  return table != nullptr ? *table : *Find(1252);
+}
+
+// The unit that the text's character at *at gives; *at moves past it.
+WCHAR NextUnit(const Table& table, const std::string& text, size_t* at) {
+  unsigned char byte = static_cast<unsigned char>(text[(*at)++]);
+  uint16_t lead = table.leads[byte];
+  if (lead == 0) return table.singles[byte];
+  if (*at < text.size() && text[*at] != '\0')
+    return table.doubles[lead + static_cast<unsigned char>(text[(*at)++])];
+  return table.defaultUnit;
+}
 
 }  // namespace
 
-bool IsModelledCodePage(UINT codePage) { return codePage == 1252 || codePage == 1251; }
+const char kWineNlsFolder[] = "/usr/share/wine/nls";
 
-WCHAR AnsiToWide(UINT codePage, unsigned char byte) {
-  if (byte < 0x80) return byte;
-  return UpperHalf(codePage)[byte - 0x80];
+bool LoadCodePage(UINT codePage, const std::string& profileFolder, std::string* error) {
+  const std::string name = "c_" + std::to_string(codePage) + ".nls";
+  const std::string own = profileFolder + "/" + name;
+  std::unique_ptr<Table>& slot = Tables()[codePage];
+  if ((codePage == 1252 || codePage == 1251) && (profileFolder.empty() || !FileExists(own))) {
+    if (slot == nullptr || !slot->source.empty()) slot.reset(new Table(BuiltIn(codePage)));
+    return true;
+  }
+  std::string path = Locate(name, profileFolder);
+  std::string casePath = Locate("l_intl.nls", profileFolder);
+  const std::string missing = path.empty() ? name : casePath.empty() ? "l_intl.nls" : "";
+  std::unique_ptr<Table> table(new Table);
+  if (!missing.empty()) {
+    *error = "code page " + std::to_string(codePage) + ": " + missing + " is neither in " +
+             (profileFolder.empty() ? std::string("the profile") : profileFolder) + " nor in " +
+             kWineNlsFolder;
+  } else if (slot != nullptr && slot->source == path && slot->caseSource == casePath) {
+    return true;
+  } else if (ParseCodePage(codePage, path, table.get(), error) &&
+             ParseCaseTable(casePath, table.get(), error)) {
+    slot = std::move(table);
+    return true;
+  }
+  if (slot == nullptr) Tables().erase(codePage);
+  return false;
 }
 
-char WideToAnsi(UINT codePage, WCHAR unit) {
-  if (unit < 0x80) return static_cast<char>(unit);
-  const WCHAR* upper = UpperHalf(codePage);
-  for (int i = 0; i < 128; ++i)
-    if (upper[i] == unit) return static_cast<char>(0x80 + i);
-  return BestFit(codePage, unit);
+bool IsModelledCodePage(UINT codePage) { return Find(codePage) != nullptr; }
+
+bool IsLeadByte(UINT codePage, unsigned char byte) { return Get(codePage).leads[byte] != 0; }
+
+std::u16string AnsiTextToWide(UINT codePage, const std::string& text) {
+  const Table& table = Get(codePage);
+  std::u16string units;
+  units.reserve(text.size());
+  for (size_t at = 0; at < text.size();) units += NextUnit(table, text, &at);
+  return units;
+}
+
+int CompareUpperCase(UINT codePage, const std::string& a, const std::string& b) {
+  const Table& table = Get(codePage);
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    WCHAR x = table.upper[NextUnit(table, a, &i)], y = table.upper[NextUnit(table, b, &j)];
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i == a.size() && j == b.size()) return 0;
+  return i == a.size() ? -1 : 1;
+}
+
+WCHAR AnsiToWide(UINT codePage, unsigned char byte) {
+  const Table& table = Get(codePage);
+  return table.leads[byte] != 0 ? table.defaultUnit : table.singles[byte];
+}
+
+std::string WideToAnsi(UINT codePage, WCHAR unit) {
+  uint16_t bytes = Get(codePage).wide[unit];
+  if (bytes > 0xFF) return {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
+  return std::string(1, static_cast<char>(bytes));
 }
 
 std::string WideTextToAnsi(UINT codePage, const std::u16string& text) {
@@ -227,10 +422,13 @@ std::string WideTextToAnsi(UINT codePage, const std::u16string& text) {
   return result;
 }
 
-const WCHAR* UpperCaseUnits(UINT codePage) {
-  static const UnitTable k1252(1252);
-  static const UnitTable k1251(1251);
-  return codePage == 1251 ? k1251.units : k1252.units;
+size_t FindBackslash(UINT codePage, const std::string& text, size_t start) {
+  const Table& table = Get(codePage);
+  for (size_t i = start; i < text.size(); ++i) {
+    if (text[i] == '\\') return i;
+    if (table.leads[static_cast<unsigned char>(text[i])] != 0) ++i;
+  }
+  return std::string::npos;
 }
 
 }  // namespace sim

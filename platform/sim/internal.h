@@ -54,8 +54,8 @@ Result Fail(Machine& machine, DWORD error, Result result) {
 }
 
 // Splits a registry path into key names as the registry server does: no leading backslash
-// (false), runs of backslashes and trailing ones ignored.
-bool SplitKeyPath(const std::string& path, std::vector<std::string>* names);
+// (false), runs of backslashes and trailing ones ignored. A trail byte is never a separator.
+bool SplitKeyPath(const std::string& path, UINT codePage, std::vector<std::string>* names);
 
 // Joins two root-relative paths with one backslash.
 std::string JoinKeyPath(const std::string& parent, const std::string& child);

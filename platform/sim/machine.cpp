@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 
 namespace sim {
@@ -144,8 +145,10 @@ bool HostPathOn(const Facts& facts, const std::string& windowsPath, std::string*
   }
   std::string folder;
   if (!DriveFolder(facts, letter, &folder)) return false;
-  for (char& c : rest)
-    if (c == '\\') c = '/';
+  // The separators only: a double-byte character may end in 0x5C.
+  for (size_t at = FindBackslash(facts.ansiCodePage, rest); at != std::string::npos;
+       at = FindBackslash(facts.ansiCodePage, rest, at + 1))
+    rest[at] = '/';
   size_t start = rest.find_first_not_of('/');
   rest = start == std::string::npos ? std::string() : rest.substr(start);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();

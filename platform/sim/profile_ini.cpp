@@ -136,13 +136,19 @@ bool ParseLocalTime(Machine& machine, const std::string& text, std::string* what
   return true;
 }
 
-bool ParseCodePage(Machine& machine, const std::string& text, std::string* what) {
+// The file of the code page is read now, so that a missing one is reported here.
+bool ParseCodePage(Machine& machine, const std::string& text, const std::string& folder,
+                   std::string* what) {
   ULONGLONG number = 0;
-  if (!ParseNumber(text, 0xFFFFFFFFu, &number, what)) return false;
-  if (!IsModelledCodePage(static_cast<UINT>(number))) {
-    *what = "code page " + text + " is not modelled (1252 or 1251)";
+  if (!ParseNumber(text, 0xFFFF, &number, what)) return false;
+  const bool ansi = number == 874 || (number >= 1250 && number <= 1258) || number == 932 ||
+                    number == 936 || number == 949 || number == 950;
+  if (!ansi) {
+    *what = "code page " + text + " is not an ANSI code page of Windows (874, 1250 to 1258, 932, " +
+            "936, 949, 950)";
     return false;
   }
+  if (!LoadCodePage(static_cast<UINT>(number), folder, what)) return false;
   machine.facts.ansiCodePage = static_cast<UINT>(number);
   return true;
 }
@@ -210,7 +216,6 @@ const std::map<std::string, Setter>& FactSetters() {
       {"files.temppathworks", OnFacts(BoolField(&Facts::tempPathWorks))},
       {"files.tempfolderexists", OnFacts(BoolField(&Facts::tempFolderExists))},
       {"time.localtime", ParseLocalTime},
-      {"text.ansicodepage", ParseCodePage},
       {"registry.dyndata",
        [](Machine& machine, const std::string& text, std::string* what) {
          bool present = true;
@@ -351,7 +356,7 @@ class IniParser {
   }
 
   bool KnownSection(const std::string& name) const {
-    if (name == "resolver") return true;
+    if (name == "resolver" || name == "text") return true;
     for (const auto& entry : FactSetters())
       if (entry.first.compare(0, name.size() + 1, name + ".") == 0) return true;
     return false;
@@ -367,6 +372,8 @@ class IniParser {
     if (section_ == "resolver") return Resolver(name, value, what);
     if (section_ == "fault") return FaultField(Lower(name), value, what);
     if (drive_ >= 0) return DriveField(Lower(name), value, what);
+    if (section_ == "text" && Lower(name) == "ansicodepage")
+      return ParseCodePage(machine_, value, baseFolder_, what);
     auto at = FactSetters().find(section_ + "." + Lower(name));
     if (at == FactSetters().end())
       return *what = "unknown name '" + name + "' in [" + section_ + "]", false;

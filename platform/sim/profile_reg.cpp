@@ -44,10 +44,10 @@ bool ParseHex(const std::string& text, size_t maxDigits, DWORD* number) {
   return true;
 }
 
-// A UTF-16 file is parsed as UTF-8, each unit encoded on its own (a lone surrogate too), so
+// A file is parsed as UTF-8, each UTF-16 unit encoded on its own (a lone surrogate too), so
 // that no character beyond ASCII can pass for the file's syntax, as its best fit in the code
-// page could (U+FF02 is '"'). Names and text reach the code page once parsed: regedit stores
-// them in UTF-16 and the ANSI functions convert them.
+// page could (U+FF02 is '"'), nor can a trail byte. Names and text reach the code page once
+// parsed: regedit stores them in UTF-16 and the ANSI functions convert them.
 std::string UnitsToUtf8(const std::u16string& units) {
   std::string text;
   for (char16_t unit : units) {
@@ -77,14 +77,13 @@ std::u16string Utf8ToUnits(const std::string& text) {
   return units;
 }
 
-// The file's text: a UTF-16LE file (with its mark) as UTF-8 (*utf16 true); any other is
-// taken as ANSI already.
-bool DecodeText(const std::string& bytes, std::string* text, bool* utf16, std::string* what) {
+// The file's text as UTF-8: a UTF-16LE file (with its mark) unit by unit, any other from the
+// code page, as regedit reads it, so that a trail byte 0x5C is no backslash.
+bool DecodeText(const std::string& bytes, UINT codePage, std::string* text, std::string* what) {
   if (bytes.compare(0, 2, "\xFE\xFF") == 0)
     return *what = "UTF-16 big-endian is not supported", false;
-  *utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
-  if (!*utf16) {
-    *text = bytes;
+  if (bytes.compare(0, 2, "\xFF\xFE") != 0) {
+    *text = UnitsToUtf8(AnsiTextToWide(codePage, bytes));
     return true;
   }
   if (bytes.size() % 2 != 0) return *what = "a UTF-16 file of an odd number of bytes", false;
@@ -152,7 +151,7 @@ class RegImport {
 
   bool Run(const std::string& bytes, std::string* error) {
     std::string text, what;
-    if (!DecodeText(bytes, &text, &utf16_, &what)) return Fail(0, what, error);
+    if (!DecodeText(bytes, codePage_, &text, &what)) return Fail(0, what, error);
     lines_ = SplitLines(text);
     std::string header = TrimRight(lines_[0]);
     version5_ = header == kVersion5;
@@ -191,7 +190,7 @@ class RegImport {
                                        path.find("\\\\") != std::string::npos))
       return *what = "an empty key name in '" + full + "'", false;
     std::string ansi = Ansi(path);
-    if (std::count(ansi.begin(), ansi.end(), '\\') != std::count(path.begin(), path.end(), '\\'))
+    if (Backslashes(ansi) != std::count(path.begin(), path.end(), '\\'))
       return *what = "a key name in '" + full + "' has a character that code page " +
                      std::to_string(codePage_) + " writes as '\\'",
              false;
@@ -320,7 +319,15 @@ class RegImport {
 
   // A name or text of the file as the ANSI functions see it.
   std::string Ansi(const std::string& text) const {
-    return utf16_ ? WideTextToAnsi(codePage_, Utf8ToUnits(text)) : text;
+    return WideTextToAnsi(codePage_, Utf8ToUnits(text));
+  }
+
+  long Backslashes(const std::string& ansi) const {
+    long count = 0;
+    for (size_t at = FindBackslash(codePage_, ansi); at != std::string::npos;
+         at = FindBackslash(codePage_, ansi, at + 1))
+      ++count;
+    return count;
   }
 
   std::string fileName_;
@@ -329,7 +336,6 @@ class RegImport {
   std::vector<std::string> lines_;
   size_t line_ = 0;
   bool version5_ = false;
-  bool utf16_ = false;
   bool haveKey_ = false;
   bool deleted_ = false;
   HKEY root_ = HKEY_LOCAL_MACHINE;

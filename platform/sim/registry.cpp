@@ -11,15 +11,7 @@ namespace sim {
 char FoldUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 int CompareNames(const std::string& a, const std::string& b, UINT codePage) {
-  const WCHAR* upper = UpperCaseUnits(codePage);
-  size_t length = std::min(a.size(), b.size());
-  for (size_t i = 0; i < length; ++i) {
-    WCHAR x = upper[static_cast<unsigned char>(a[i])];
-    WCHAR y = upper[static_cast<unsigned char>(b[i])];
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return CompareUpperCase(codePage, a, b);
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
@@ -29,12 +21,12 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool SplitKeyPath(const std::string& path, std::vector<std::string>* names) {
+bool SplitKeyPath(const std::string& path, UINT codePage, std::vector<std::string>* names) {
   names->clear();
   if (!path.empty() && path[0] == '\\') return false;
   size_t start = 0;
   while (start < path.size()) {
-    size_t end = path.find('\\', start);
+    size_t end = FindBackslash(codePage, path, start);
     if (end == std::string::npos) end = path.size();
     if (end > start) names->push_back(path.substr(start, end - start));
     start = end + 1;
@@ -51,9 +43,9 @@ std::string JoinKeyPath(const std::string& parent, const std::string& child) {
 namespace {
 
 // The builder and the loader name keys leniently: a leading backslash is just a separator.
-std::vector<std::string> Names(const std::string& path) {
+std::vector<std::string> Names(const std::string& path, UINT codePage) {
   std::vector<std::string> names;
-  SplitKeyPath(path[0] == '\\' ? path.substr(1) : path, &names);
+  SplitKeyPath(path[0] == '\\' ? path.substr(1) : path, codePage, &names);
   return names;
 }
 
@@ -146,7 +138,7 @@ Key* Registry::Root(HKEY root) const {
 
 Key* Registry::Find(HKEY root, const std::string& path) const {
   Key* key = Root(root);
-  for (const std::string& name : Names(path)) {
+  for (const std::string& name : Names(path, codePage_)) {
     if (key == nullptr) break;
     key = key->FindSubkey(name);
   }
@@ -156,12 +148,12 @@ Key* Registry::Find(HKEY root, const std::string& path) const {
 Key& Registry::CreateKey(HKEY root, const std::string& path) {
   Key* key = Storage(root);
   if (key == nullptr) key = localMachine_.get();  // the builder only names real roots
-  for (const std::string& name : Names(path)) key = &CreateSubkey(*key, name);
+  for (const std::string& name : Names(path, codePage_)) key = &CreateSubkey(*key, name);
   return *key;
 }
 
 bool Registry::DeleteKey(HKEY root, const std::string& path) {
-  std::vector<std::string> names = Names(path);
+  std::vector<std::string> names = Names(path, codePage_);
   Key* parent = Storage(root);
   if (names.empty() || parent == nullptr) return false;
   for (size_t i = 0; i + 1 < names.size() && parent != nullptr; ++i)
@@ -175,7 +167,7 @@ bool Registry::DeleteKey(HKEY root, const std::string& path) {
 
 bool Registry::DeleteValue(HKEY root, const std::string& path, const std::string& name) {
   Key* key = Storage(root);
-  for (const std::string& part : Names(path)) {
+  for (const std::string& part : Names(path, codePage_)) {
     if (key == nullptr) return false;
     key = key->FindSubkey(part);
   }

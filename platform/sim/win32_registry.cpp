@@ -82,7 +82,7 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
   LONG result = Resolve(machine, hKey, &key, &parent);
   if (result != ERROR_SUCCESS) return result;
   std::vector<std::string> names;
-  if (!sim::SplitKeyPath(lpSubKey != nullptr ? lpSubKey : "", &names))
+  if (!sim::SplitKeyPath(lpSubKey != nullptr ? lpSubKey : "", machine.facts.ansiCodePage, &names))
     return sim::kErrorBadPathname;
   std::string path = parent.path;
   for (const std::string& name : names) {

@@ -2,6 +2,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
@@ -11,7 +12,7 @@ using sim::Machine;
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-  (void)dwFlags;  // every byte of the modelled code pages is valid and precomposed
+  (void)dwFlags;  // the program converts without flags
   Machine& machine = sim::Enter("MultiByteToWideChar");
   UINT codePage = CodePage;
   if (codePage == CP_ACP || codePage == CP_THREAD_ACP) codePage = machine.facts.ansiCodePage;
@@ -19,12 +20,13 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
       cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && lpWideCharStr == nullptr))
     return sim::Fail(machine, sim::kErrorInvalidParameter, 0);
   // -1: the text with its terminator.
-  int count = cbMultiByte == -1 ? static_cast<int>(std::strlen(lpMultiByteStr)) + 1 : cbMultiByte;
+  size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : size_t(cbMultiByte);
+  const std::u16string units = sim::AnsiTextToWide(codePage, std::string(lpMultiByteStr, length));
+  int count = static_cast<int>(units.size());
   if (cchWideChar == 0) return count;
   // Like Windows, fill what fits before reporting that the rest did not.
   int written = count < cchWideChar ? count : cchWideChar;
-  for (int i = 0; i < written; ++i)
-    lpWideCharStr[i] = sim::AnsiToWide(codePage, static_cast<unsigned char>(lpMultiByteStr[i]));
+  for (int i = 0; i < written; ++i) lpWideCharStr[i] = units[static_cast<size_t>(i)];
   if (written < count) return sim::Fail(machine, ERROR_INSUFFICIENT_BUFFER, 0);
   return count;
 }

@@ -2,6 +2,12 @@
 // WideCharToMultiByte and the registry functions under LC_ALL=C.UTF-8 and ru_RU.UTF-8).
 #include "platform/sim/codepage.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -55,16 +61,72 @@ TEST(CodePage, UnitsTheCodePageLacksTakeWindowsBestFit) {
       {1251, u'\uFFFD', '?'},
   };
   for (const Fit& fit : fits)
-    EXPECT_EQ(fit.byte, static_cast<unsigned char>(sim::WideToAnsi(fit.codePage, fit.unit)))
+    EXPECT_EQ(std::string(1, static_cast<char>(fit.byte)), sim::WideToAnsi(fit.codePage, fit.unit))
         << fit.codePage << " U+" << std::hex << static_cast<unsigned>(fit.unit);
 }
 
 TEST(CodePage, EveryByteComesBackAsItself) {
-  for (UINT codePage : {1252u, 1251u})
+  for (UINT codePage : {1252u, 1251u, 1250u, 1253u})
     for (int byte = 0; byte < 256; ++byte)
-      EXPECT_EQ(byte, static_cast<unsigned char>(sim::WideToAnsi(
-                          codePage, sim::AnsiToWide(codePage, static_cast<unsigned char>(byte)))))
+      EXPECT_EQ(
+          std::string(1, static_cast<char>(byte)),
+          sim::WideToAnsi(codePage, sim::AnsiToWide(codePage, static_cast<unsigned char>(byte))))
           << codePage << " byte " << byte;
+}
+
+// The built-in code pages may stand in for Wine's files because they agree with them.
+TEST(CodePage, BuiltInCodePagesAreWinesFiles) {
+  for (UINT codePage : {1252u, 1251u}) {
+    std::u16string bytes, units;
+    for (int byte = 0; byte < 256; ++byte) bytes += sim::AnsiToWide(codePage, byte);
+    for (unsigned unit = 0; unit < 0x10000; ++unit)
+      units += sim::WideToAnsi(codePage, static_cast<WCHAR>(unit))[0];
+    std::string error;
+    ASSERT_TRUE(sim::LoadCodePage(codePage, sim::kWineNlsFolder, &error)) << error;
+    for (int byte = 0; byte < 256; ++byte)
+      EXPECT_EQ(bytes[byte], sim::AnsiToWide(codePage, byte)) << codePage << " byte " << byte;
+    for (unsigned unit = 0; unit < 0x10000; ++unit)
+      EXPECT_EQ(std::string(1, static_cast<char>(units[unit])),
+                sim::WideToAnsi(codePage, static_cast<WCHAR>(unit)))
+          << codePage << " U+" << std::hex << unit;
+    ASSERT_TRUE(sim::LoadCodePage(codePage, "", &error)) << error;  // built in again
+  }
+}
+
+TEST(CodePage, DoubleByteTextTakesItsPairs) {
+  // Katakana "so" ends in 0x5C; a lead byte at the end, or before a zero, stands alone.
+  EXPECT_EQ(u"a\u30BD\u8868", sim::AnsiTextToWide(932, "a\x83\x5C\x95\x5C"));
+  EXPECT_EQ(u"\u30BDx\u30FB", sim::AnsiTextToWide(932, "\x83\x5Cx\x83"));
+  EXPECT_EQ(std::u16string(u"\u30FB\0b", 3), sim::AnsiTextToWide(932, std::string("\x83\0b", 3)));
+  EXPECT_EQ(u"\u554A", sim::AnsiTextToWide(936, "\xB0\xA1"));
+  EXPECT_EQ("\x83\x5C?\x82\xA0", sim::WideTextToAnsi(932, u"\u30BD\u0E01\u3042"));
+  EXPECT_EQ(std::string::npos, sim::FindBackslash(932, "\x83\x5C"));
+  EXPECT_EQ(2u, sim::FindBackslash(932, "\x83\x5C\\"));
+}
+
+TEST(CodePage, TheProfilesOwnFileComesFirst) {
+  std::ifstream wine(std::string(sim::kWineNlsFolder) + "/c_1250.nls", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(wine)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 200u);
+  bytes[2 * (14 + 'A')] = 'B';  // the unit of byte 'A' in the single-byte table
+  char folder[] = "/tmp/sorvik-nls-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(folder));
+  const std::string path = std::string(folder) + "/c_1250.nls";
+  std::ofstream(path, std::ios::binary) << bytes;
+  std::string error;
+  ASSERT_TRUE(sim::LoadCodePage(1250, folder, &error)) << error;
+  EXPECT_EQ(u'B', sim::AnsiToWide(1250, 'A'));
+  ASSERT_TRUE(sim::LoadCodePage(1250, "", &error)) << error;
+  EXPECT_EQ(u'A', sim::AnsiToWide(1250, 'A'));
+  std::remove(path.c_str());
+  rmdir(folder);
+}
+
+TEST(CodePage, AMissingFileIsNamedWithWhereItWasLookedFor) {
+  std::string error;
+  EXPECT_FALSE(sim::LoadCodePage(1234, "/nowhere", &error));
+  EXPECT_EQ("code page 1234: c_1234.nls is neither in /nowhere nor in /usr/share/wine/nls", error);
+  EXPECT_FALSE(sim::IsModelledCodePage(1234));
 }
 
 TEST(CodePage, TextIsConvertedUnitByUnit) {

@@ -268,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadIni{"[resolver]\npc = 10.0.0.1,\n", 2, "not an IPv4 address"},
                       BadIni{"[time]\nlocalTime = 2007-02-29 10:00:00\n", 2, "not a time"},
                       BadIni{"[time]\nlocalTime = 2007-01-01 10:00\n", 2, "not a time"},
-                      BadIni{"[text]\nansiCodePage = 437\n", 2, "not modelled"}));
+                      BadIni{"[text]\nansiCodePage = 437\n", 2, "not an ANSI code page"}));
 
 TEST(Profile, LoadsTheIniThenTheRegFilesInNameOrder) {
   sim::Machine machine;

@@ -135,6 +135,19 @@ TEST_F(RegistryTest, EveryLetterOfTheCodePageFoldsInNames) {
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, Open(HKEY_LOCAL_MACHINE, "Root\\Caf\xC8", &key));
 }
 
+TEST_F(RegistryTest, DoubleByteCharactersAreOneCharacterOfTheName) {
+  machine_.facts.ansiCodePage = 932;
+  machine_.registry.SetCodePage(932);
+  // Katakana "sofuto": its first character ends in 0x5C, no separator. Full-width A folds.
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\\x83\x5C\x83t\x83g\\\x82\x81");
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "Root\\\x83\x5C\x83t\x83g\\\x82`", &key));
+  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "Root", &key));
+  EXPECT_EQ(std::vector<std::string>{"\x83\x5C\x83t\x83g"}, Subkeys(key));
+  RegCloseKey(key);
+}
+
 TEST_F(RegistryTest, NamesFollowTheCodePageTheMachineHasWhenAsked) {
   // Made while the machine was still in code page 1252: the acute accent, then "A".
   machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "Root\\\xB4");

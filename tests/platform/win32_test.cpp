@@ -57,7 +57,7 @@ TEST_F(Win32Test, MultiByteToWideCharSizes) {
   EXPECT_EQ(0, MultiByteToWideChar(CP_ACP, 0, "abc", -1, out, 3));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), machine_.lastError);
   EXPECT_EQ(0, MultiByteToWideChar(CP_ACP, 0, "abc", 0, out, 8));
-  EXPECT_EQ(0, MultiByteToWideChar(437, 0, "abc", 3, out, 8));
+  EXPECT_EQ(0, MultiByteToWideChar(1234, 0, "abc", 3, out, 8));  // no such code page
 }
 
 // Measured under Wine: at most 1024 bytes with the terminator; 1024 returned once the text
