@@ -161,7 +161,7 @@ struct Facts {
   // Host folder of each drive letter for file access; C: defaults to the working folder.
   std::map<char, std::string> driveFolders;
   SYSTEMTIME localTime{2007, 5, 2, 1, 9, 5, 7, 0};
-  UINT ansiCodePage = 1252;  // 1252 and 1251 are modelled
+  UINT ansiCodePage = 1252;  // any that sim::IsModelledCodePage accepts (codepage.h)
 };
 
 // A planned failure: calls of `function` that match the rule fail with `error`, so that tests

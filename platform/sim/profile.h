@@ -31,22 +31,32 @@
 //   [files]        modulePath, tempPath, tempPathWorks, tempFolderExists (no: sorvik-replay
 //                  does not create the temporary folder)
 //   [time]         localTime = YYYY-MM-DD HH:MM:SS[.mmm]  (the day of week is computed)
-//   [text]         ansiCodePage (1252 or 1251)
+//   [text]         ansiCodePage: any ANSI code page of Windows (874, 1250 to 1258, and the
+//                  double-byte 932, 936, 949, 950). 1252 and 1251 are built in; the others
+//                  are read from their NLS file c_NNNN.nls (copied from the machine's
+//                  System32, or Wine's) and the case table l_intl.nls that registry names
+//                  fold by: first from the profile folder, then from /usr/share/wine/nls. A
+//                  file in the profile folder wins over the built-in tables too. A missing
+//                  file is an error naming it and both folders.
 //   [registry]     dynData (no: the machine has no HKEY_DYN_DATA, as Windows NT)
 //   [fault]        one rule of the fault plan per section (Fault in machine.h): function
 //                  (required), error (a number or a name such as ERROR_ACCESS_DENIED,
 //                  ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS), path, value, index, from, count,
 //                  writeLimit
 //
-// .reg files are REGEDIT4 (ANSI, in the machine's code page) or "Windows Registry Editor
-// Version 5.00" (UTF-16LE with a byte-order mark; names and texts are converted to the ANSI
-// code page as the ANSI registry functions return them, a character the code page lacks as
-// its best fit or '?'; a key name that would gain a backslash is an error). Supported:
-// [ROOT\path] with the roots HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) and
-// HKEY_DYN_DATA, [-ROOT\path] deletion of a key with its subtree, "name"="text" with \\ and
-// \" escapes, @ for the default value, dword:, hex: and hex(N): with "\" line continuation,
-// "name"=- deletion, ";" comment lines and blank lines. In a version 5 file hex(1), hex(2) and
-// hex(7) data is UTF-16LE and is converted like the texts.
+// .reg files are REGEDIT4 (ANSI, in the machine's code page, double-byte characters
+// included: a trail byte 0x5C is no backslash) or "Windows Registry Editor Version 5.00"
+// (UTF-16LE with a byte-order mark). Either is read as regedit reads it, into UTF-16; names
+// and texts are then converted to the ANSI code page as the ANSI registry functions return
+// them, a character the code page lacks as its best fit or '?' (a key name that would gain a
+// backslash is an error). Supported: [ROOT\path] with the roots HKEY_LOCAL_MACHINE (HKLM),
+// HKEY_CURRENT_USER (HKCU) and HKEY_DYN_DATA, [-ROOT\path] deletion of a key with its
+// subtree, "name"="text" with \\ and \" escapes, @ for the default value, dword:, hex: and
+// hex(N): with "\" line continuation, "name"=- deletion, ";" comment lines and blank lines. A
+// quoted text may go on over the next lines, as older regedit versions write a text with line
+// breaks: the value holds CR LF for each, and a text never closed is an error at the line
+// where it began. In a version 5 file hex(1), hex(2) and hex(7) data is UTF-16LE and is
+// converted like the texts.
 //
 // Errors never throw: the functions return false and an error text "FILE:LINE: what is
 // wrong" (or "FILE: what is wrong" when no line is at fault).

@@ -297,13 +297,16 @@ class WineMachine(CDriveFiles):
             result = wine.run_sorvik('/out:"C:\\out\\r.xml"')
             data = wine.read_file("C:\\out\\r.xml")
 
-    code_page: the ANSI code page of the machine (1252, or 1251 through a Russian locale);
+    code_page: the ANSI code page of the machine (1252, or another through a locale of LOCALES);
     .reg files are then read and checked in it.
     """
 
     EXE_FOLDER = "C:\\sorvik"  # the simulator's default module folder as well
     # Wine takes the ANSI code page from the Unix locale, installed or not.
-    LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8"}
+    LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8", 1250: "cs_CZ.UTF-8", 1253: "el_GR.UTF-8",
+               1254: "tr_TR.UTF-8", 1255: "he_IL.UTF-8", 1256: "ar_SA.UTF-8", 1257: "lt_LT.UTF-8",
+               1258: "vi_VN.UTF-8", 874: "th_TH.UTF-8", 932: "ja_JP.UTF-8", 936: "zh_CN.UTF-8",
+               949: "ko_KR.UTF-8", 950: "zh_TW.UTF-8"}
 
     def __init__(self, version="winxp", code_page=1252):
         self.version = version

@@ -16,8 +16,9 @@
 // volatile, existing ones opened), [-ROOT\path] (deletes the key with its subtree),
 // "name"="text" and @="text" (REG_SZ, escapes \\ and \"), dword:XXXXXXXX, hex:.. and
 // hex(N):.. with "\" continuation lines, "name"=- (deletes the value), ";" comments.
-// Strings are ANSI bytes. Any error is reported on stderr with its line number and
-// ends the import with exit status 1; so does any difference found by /check.
+// Strings are ANSI bytes (a double-byte character read whole). Any error is reported on
+// stderr with its line number and ends the import with exit status 1; so does any difference
+// found by /check.
 #define _WIN32_WINNT 0x0600  // RegDeleteTreeA
 #include <windows.h>
 
@@ -39,6 +40,21 @@ const Root kRoots[] = {
     {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_USERS", HKEY_USERS},
     {"HKEY_DYN_DATA", HKEY_DYN_DATA},
 };
+
+// Reads a quoted text from `at` (after its opening quote) with the escapes \\ and \"; returns
+// where its closing quote is (the text's size when missing). A double-byte character is
+// copied whole: its trail byte may be 0x5C.
+size_t ReadQuoted(const std::string& text, size_t at, std::string* out) {
+  for (; at < text.size() && text[at] != '"'; ++at) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size()) {
+      *out += text[at++];
+    } else if (text[at] == '\\' && at + 1 < text.size()) {
+      ++at;
+    }
+    *out += text[at];
+  }
+  return at;
+}
 
 class Importer {
  public:
@@ -168,10 +184,7 @@ bool Importer::HandleValue(const std::string& line) {
   if (line[0] == '@') {
     at = 1;
   } else {
-    for (at = 1; at < line.size() && line[at] != '"'; ++at) {
-      if (line[at] == '\\' && at + 1 < line.size()) ++at;
-      name += line[at];
-    }
+    at = ReadQuoted(line, 1, &name);
     if (at == line.size()) return Fail("unterminated value name", line);
     ++at;
   }
@@ -193,11 +206,7 @@ bool Importer::HandleValue(const std::string& line) {
     if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
   } else if (!data.empty() && data[0] == '"') {
     std::string text;
-    size_t i = 1;
-    for (; i < data.size() && data[i] != '"'; ++i) {
-      if (data[i] == '\\' && i + 1 < data.size()) ++i;
-      text += data[i];
-    }
+    size_t i = ReadQuoted(data, 1, &text);
     if (i + 1 != data.size()) return Fail("bad string value", line);
     if (check_) {
       return CheckValue(name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

@@ -64,6 +64,25 @@ TEST(HostileFixtures, MarkersMachineGivesOneProductPerEntry) {
   EXPECT_EQ(InReport(EveryByte(), 1252, false) + ";+/1/2/3/4/5/6/7/8+", report.Value("video"));
 }
 
+TEST(HostileFixtures, CodePageMachinesWriteTheirNamesAsUtf8) {
+  HostileMachine m;
+  std::string error;
+  ASSERT_TRUE(m.LoadFixture("cs-xp-1250", &error)) << error;
+  Report report = m.Run("");
+  EXPECT_EQ(u8"Kořenový rozbočovač USB", report.Value("usb"));
+  EXPECT_EQ(u8"Wydawnictwo Łódź", report.Product(u8"Słownik polsko-węgierski").fields["publisher"]);
+  report.Product(u8"Szótár – Győr és Kőszeg");
+
+  HostileMachine japanese;
+  ASSERT_TRUE(japanese.LoadFixture("ja-xp-932", &error)) << error;
+  report = japanese.Run("");
+  // The user name's first character ends in 0x5C, which is no folder separator.
+  EXPECT_EQ("sorvik/10.20.30.60;KEIRI;\x83\x5C\x83\x45\x83\x5E.xml", japanese.lastReportPath());
+  EXPECT_EQ(u8"USB ルート ハブ", report.Value("usb"));
+  EXPECT_EQ(u8"C:\\Program Files\\表計算ソフト\\",
+            report.Product(u8"表計算ソフト　ＰＲＯ 2008").fields["location"]);
+}
+
 TEST(HostileFixtures, MeExportKeepsTheLineBreaksOfAText) {
   HostileMachine m;
   std::string error;
