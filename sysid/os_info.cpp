@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/text.h"
 #include "platform/win32.h"
@@ -58,15 +59,6 @@ const char* const kEditionNames[] = {
     "Ultimate Edition",
 };
 const unsigned long kEditionCount = sizeof(kEditionNames) / sizeof(kEditionNames[0]);
-
-// FARPROC's own signature is not the function's; going through void(*)() says so.
-template <class Function>
-Function LookUp(HMODULE module, const char* name) {
-  if (module == nullptr) return nullptr;
-  FARPROC address = GetProcAddress(module, name);
-  if (address == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
 
 bool HasBit(WORD suiteMask, WORD bit) { return (suiteMask & bit) != 0; }
 
@@ -231,7 +223,7 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
                                                                : "Windows Server \"Longhorn\"",
                     kNameCapacity);
       PGETPRODUCTINFO getProductInfo =
-          LookUp<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+          LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
       DWORD productType = 0;
       if (getProductInfo != nullptr && getProductInfo(6, 0, 0, 0, &productType)) {
         GetEditionName(productType, edition, kEditionCapacity);
@@ -240,8 +232,8 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
         named = true;
       }
     } else if (major == 5 && minor == 2) {
-      PGETNATIVESYSTEMINFO getNativeSystemInfo =
-          LookUp<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+      PGETNATIVESYSTEMINFO getNativeSystemInfo = LookUpFunction<PGETNATIVESYSTEMINFO>(
+          GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
       if (getNativeSystemInfo != nullptr) {
         SYSTEM_INFO system;
         std::memset(&system, 0, sizeof(system));
