@@ -3,7 +3,7 @@
 // registry functions exactly as stored; and the program must survive any registry.
 //
 // The machine is chosen by the input's length (so that the file itself stays a plain .reg
-// file): Windows XP, 2000, Server 2003, Vista or 98, in code page 1252 or 1251.
+// file): Windows XP, 2000, Server 2003, Vista or 98, in code page 1252, 1251 or 932.
 #include <cstring>
 #include <string>
 #include <vector>

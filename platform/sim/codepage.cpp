@@ -283,7 +283,7 @@ bool ParseCodePage(UINT codePage, const std::string& path, Table* table, std::st
   for (int byte = 0; byte < 256; ++byte) table->singles[byte] = w[singles + byte];
   table->defaultUnit = w[4];
   if (doubleByte) {
-    if (next + 256 > w.size()) return *error = bad, false;
+    if (next + 256 > std::min(wideAt, w.size())) return *error = bad, false;
     table->doubles.assign(w.begin() + static_cast<long>(next),
                           w.begin() + static_cast<long>(std::min(wideAt, w.size())));
     for (int byte = 0; byte < 256; ++byte) {
@@ -383,8 +383,6 @@ bool LoadCodePage(UINT codePage, const std::string& profileFolder, std::string* 
 
 bool IsModelledCodePage(UINT codePage) { return Find(codePage) != nullptr; }
 
-bool IsLeadByte(UINT codePage, unsigned char byte) { return Get(codePage).leads[byte] != 0; }
-
 std::u16string AnsiTextToWide(UINT codePage, const std::string& text) {
   const Table& table = Get(codePage);
   std::u16string units;
@@ -420,6 +418,16 @@ std::string WideTextToAnsi(UINT codePage, const std::u16string& text) {
   result.reserve(text.size());
   for (char16_t unit : text) result += WideToAnsi(codePage, unit);
   return result;
+}
+
+bool IsLeadByte(UINT codePage, unsigned char byte) { return Get(codePage).leads[byte] != 0; }
+
+bool EndsWithBackslash(UINT codePage, const std::string& text) {
+  size_t last = std::string::npos;
+  for (size_t at = FindBackslash(codePage, text); at != std::string::npos;
+       at = FindBackslash(codePage, text, at + 1))
+    last = at;
+  return !text.empty() && last == text.size() - 1;
 }
 
 size_t FindBackslash(UINT codePage, const std::string& text, size_t start) {

@@ -22,9 +22,6 @@ bool LoadCodePage(UINT codePage, const std::string& profileFolder, std::string* 
 // Whether the code page is ready, or can be made ready from Wine's folder.
 bool IsModelledCodePage(UINT codePage);
 
-// Whether a byte starts a double-byte character.
-bool IsLeadByte(UINT codePage, unsigned char byte);
-
 // A text in UTF-16 as MultiByteToWideChar gives it without flags: a lead byte takes the next
 // byte with it (a pair the code page lacks becomes its default unit), except at the end of
 // the text or before a zero byte, where it alone becomes the default unit.
@@ -44,6 +41,12 @@ std::string WideTextToAnsi(UINT codePage, const std::u16string& text);
 // Compares two texts by their upper-cased UTF-16 units, as Windows compares registry names.
 // Negative, zero or positive.
 int CompareUpperCase(UINT codePage, const std::string& a, const std::string& b);
+
+// Whether a byte starts a double-byte character.
+bool IsLeadByte(UINT codePage, unsigned char byte);
+
+// Whether the last character of an ANSI text is a backslash (not a trail byte 0x5C).
+bool EndsWithBackslash(UINT codePage, const std::string& text);
 
 // Where the next backslash of an ANSI text starts, from `start` on, skipping the trail bytes of
 // double-byte characters (0x5C is one in 932); npos when there is none.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 #include "platform/win32.h"
 
@@ -34,9 +35,9 @@ std::string ModulePath(const Machine& machine, HMODULE module) {
   return std::string();
 }
 
-std::string TempFileName(const std::string& folder, LPCSTR prefix, UINT number) {
+std::string TempFileName(const std::string& folder, LPCSTR prefix, UINT number, UINT codePage) {
   std::string name = folder;
-  if (name.empty() || name.back() != '\\') name += '\\';
+  if (!sim::EndsWithBackslash(codePage, name)) name += '\\';
   if (prefix != nullptr) name += std::string(prefix).substr(0, 3);
   char hex[8];
   std::snprintf(hex, sizeof(hex), "%X", number & 0xFFFFu);
@@ -171,7 +172,8 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   if (const sim::Fault* fault = sim::PlannedFault(machine, "GetTempPathA", sim::FaultSubject()))
     return sim::Fail(machine, fault->error, DWORD(0));
   std::string path = machine.facts.tempPath;
-  if (path.empty() || path.back() != '\\') path += '\\';  // Windows always ends it so
+  // Windows always ends it so.
+  if (!sim::EndsWithBackslash(machine.facts.ansiCodePage, path)) path += '\\';
   if (lpBuffer == nullptr || nBufferLength < path.size() + 1)
     return static_cast<DWORD>(path.size() + 1);  // the size needed, terminator included
   std::memcpy(lpBuffer, path.c_str(), path.size() + 1);
@@ -189,14 +191,14 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
   if (const sim::Fault* fault = sim::PlannedFault(machine, "GetTempFileNameA", subject))
     return sim::Fail(machine, fault->error, 0u);
   UINT number = uUnique & 0xFFFFu;
-  std::string name = TempFileName(lpPathName, lpPrefixString, uUnique);
+  std::string name = TempFileName(lpPathName, lpPrefixString, uUnique, machine.facts.ansiCodePage);
   if (uUnique == 0) {
     // Count up from the last number given until a name is free, and create that file.
     int error = EEXIST;
     for (UINT tries = 0; tries < 0xFFFFu && error == EEXIST; ++tries) {
       number = machine.state.nextTempNumber++ & 0xFFFFu;
       if (number == 0) number = machine.state.nextTempNumber++ & 0xFFFFu;
-      name = TempFileName(lpPathName, lpPrefixString, number);
+      name = TempFileName(lpPathName, lpPrefixString, number, machine.facts.ansiCodePage);
       if (name.size() >= MAX_PATH) return sim::Fail(machine, sim::kErrorBufferOverflow, 0u);
       error = CreateNew(name);
     }
@@ -223,7 +225,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 // The shell's rules: the last element after a backslash goes, a drive root keeps its
 // backslash, and a leading "\" or "\\" stays ("C:\x" -> "C:\", "x" -> "", "C:\" unchanged).
 BOOL WINAPI PathRemoveFileSpecA(LPSTR pszPath) {
-  sim::Enter("PathRemoveFileSpecA");
+  Machine& machine = sim::Enter("PathRemoveFileSpecA");
   if (pszPath == nullptr) return FALSE;
   char* cursor = pszPath;
   char* fileSpec = pszPath;
@@ -236,6 +238,9 @@ BOOL WINAPI PathRemoveFileSpecA(LPSTR pszPath) {
       fileSpec = ++cursor;
       if (*cursor == '\\') ++fileSpec;
       if (*cursor == '\0') break;
+    } else if (sim::IsLeadByte(machine.facts.ansiCodePage, static_cast<unsigned char>(*cursor)) &&
+               cursor[1] != '\0') {
+      ++cursor;  // its trail byte may be 0x5C
     }
     ++cursor;
   }

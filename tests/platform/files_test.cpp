@@ -83,6 +83,10 @@ TEST_F(FilesTest, TempPathEndsWithABackslash) {
   EXPECT_EQ(9u, GetTempPathA(8, path));  // too small: the size needed
   EXPECT_EQ(8u, GetTempPathA(9, path));
   EXPECT_STREQ("C:\\TEMP\\", path);
+  machine_.facts.ansiCodePage = 932;  // katakana "so" ends in 0x5C, which is no backslash
+  machine_.facts.tempPath = "C:\\\x83\x5C";
+  EXPECT_EQ(6u, GetTempPathA(sizeof(path), path));
+  EXPECT_STREQ("C:\\\x83\x5C\\", path);
   machine_.facts.tempPathWorks = false;
   EXPECT_EQ(0u, GetTempPathA(sizeof(path), path));
 }

@@ -131,6 +131,10 @@ TEST_F(Win32Test, PathRemoveFileSpec) {
     EXPECT_EQ(c.removed, PathRemoveFileSpecA(path)) << c.path;
     EXPECT_STREQ(c.after, path) << c.path;
   }
+  machine_.facts.ansiCodePage = 932;  // katakana "so" ends in 0x5C, which is no separator
+  char path[] = "C:\\a\\\x83\x5C.exe";
+  EXPECT_TRUE(PathRemoveFileSpecA(path));
+  EXPECT_STREQ("C:\\a", path);
 }
 
 TEST_F(Win32Test, VersionRecordsBySize) {
