@@ -1,0 +1,13 @@
+#include "common/system.h"
+
+#include <cstring>
+
+WORD GetNativeArchitecture() {
+  PGETNATIVESYSTEMINFO getNativeSystemInfo =
+      LookUp<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+  if (getNativeSystemInfo == nullptr) return PROCESSOR_ARCHITECTURE_UNKNOWN;
+  SYSTEM_INFO system;
+  std::memset(&system, 0, sizeof(system));
+  getNativeSystemInfo(&system);
+  return system.wProcessorArchitecture;
+}
