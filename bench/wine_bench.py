@@ -44,7 +44,10 @@ PROGRAMS = [
 
 
 def build_floor(folder):
-    compiler = shutil.which("i686-w64-mingw32-gcc-win32") or "i686-w64-mingw32-gcc"
+    # The same width as the runner's sorvik.exe, so that the floor is that of the same prefix.
+    target = "i686" if harness.arch() == "win32" else "x86_64"
+    compiler = (shutil.which("%s-w64-mingw32-gcc-win32" % target)
+                or "%s-w64-mingw32-gcc" % target)
     exe = os.path.join(folder, "floor.exe")
     subprocess.run([compiler, "-Os", "-mwindows", "-static", "-s", "-o", exe,
                     os.path.join(SOURCE_DIR, "bench", "floor.c")], check=True)
@@ -125,7 +128,7 @@ def timed_run(wine, program, switch, server):
     for name in os.listdir(wine.host_path(SORVIK_FOLDER)):
         if name.endswith(".xml"):
             os.unlink(os.path.join(wine.host_path(SORVIK_FOLDER), name))
-    argv = ["wine", program] + ([switch] if switch else [])
+    argv = [harness.loader(), program] + ([switch] if switch else [])
     server_before = cpu_seconds(server)
     started = time.monotonic()
     # No pipes: Wine's daemons inherit descriptors and would hold them open.
@@ -219,7 +222,7 @@ def main():
         floor_exe = build_floor(root)
         print("sorvik.exe under Wine (%s) on the large machine: median of %d runs, warm "
               "wineserver; load average at start %.2f"
-              % (subprocess.run(["wine", "--version"], stdout=subprocess.PIPE,
+              % (subprocess.run([harness.loader(), "--version"], stdout=subprocess.PIPE,
                                 text=True).stdout.strip(), arguments.runs, os.getloadavg()[0]))
         started = time.monotonic()
         harness.template_prefix()

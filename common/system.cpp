@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "common/late_bound.h"
+
 WORD GetNativeArchitecture() {
   PGETNATIVESYSTEMINFO getNativeSystemInfo =
-      LookUp<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+      LookUpFunction<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
   if (getNativeSystemInfo == nullptr) return PROCESSOR_ARCHITECTURE_UNKNOWN;
   SYSTEM_INFO system;
   std::memset(&system, 0, sizeof(system));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/text.h"
 
@@ -143,8 +144,7 @@ bool CHwFetcher::GetRam(char* buffer, int capacity) {
   PGLOBALMEMORYSTATUSEX statusEx = nullptr;
   HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
   if (kernel != nullptr) {
-    statusEx = reinterpret_cast<PGLOBALMEMORYSTATUSEX>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")));
+    statusEx = LookUpFunction<PGLOBALMEMORYSTATUSEX>(kernel, "GlobalMemoryStatusEx");
     // The kernel stays mapped for the life of the process; only the count drops.
     FreeLibrary(kernel);
   }
@@ -178,8 +178,8 @@ ULONGLONG CHwFetcher::GetTotalBytes(const char* rootPath) { return MeasureDrive(
 ULONGLONG CHwFetcher::MeasureDrive(const char* rootPath, bool wantTotal) {
   HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
   if (kernel != nullptr) {
-    PGETDISKFREESPACEEXA freeSpaceEx = reinterpret_cast<PGETDISKFREESPACEEXA>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
+    PGETDISKFREESPACEEXA freeSpaceEx =
+        LookUpFunction<PGETDISKFREESPACEEXA>(kernel, "GetDiskFreeSpaceExA");
     ULARGE_INTEGER available, total, free;
     std::memset(&available, 0, sizeof(available));
     std::memset(&total, 0, sizeof(total));

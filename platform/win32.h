@@ -16,7 +16,7 @@
 #include <shlwapi.h>
 
 // The spooler's default-printer query, imported from WINSPOOL.DRV by ordinal 201
-// (an import library made from platform/winspool_ordinal.def).
+// (an import library that platform/CMakeLists.txt makes).
 extern "C" BOOL WINAPI DefaultPrinterByOrdinal(LPSTR pszBuffer, LPDWORD pcchBuffer);
 
 // Signatures of the functions that are looked up at run time, never called by name.

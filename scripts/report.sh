@@ -1,26 +1,43 @@
 #!/usr/bin/env bash
-# Builds sorvik.exe, runs it under Wine in a fresh 32-bit prefix the way a login script
-# would (no switches, from a C:\ folder) and prints the path of the report it wrote.
+# Builds sorvik.exe, runs it under Wine in a fresh prefix the way a login script would (no
+# switches, from a C:\ folder) and prints the path of the report it wrote. Where the kernel
+# can't run Wine's 32-bit loader, the x86_64 build runs in a 64-bit prefix instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2 >/dev/null
+# SORVIK_E2E_ARCH=win32|win64 chooses, as for the e2e tests.
+arch=${SORVIK_E2E_ARCH:-}
+if [ -z "$arch" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    arch=win32
+  else
+    arch=win64
+    echo "this machine can't run Wine's 32-bit loader: running the x86_64 test build" >&2
+  fi
+fi
+case $arch in
+  win32) loader=/usr/lib/wine/wine ;;
+  win64) loader=/usr/lib/wine/wine64 ;;
+  *) echo "SORVIK_E2E_ARCH=$arch: use win32 or win64" >&2; exit 2 ;;
+esac
+cmake --preset "$arch" >/dev/null
+cmake --build --preset "$arch" -j2 >/dev/null
+echo "running build/$arch/sorvik.exe in a $arch prefix" >&2
 
-prefix=$PWD/build/report-prefix
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
+prefix=$PWD/build/report-prefix-$arch
+export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME=$PWD/build/report-home
 unset DISPLAY
 mkdir -p "$HOME"
-[ -d "$prefix/drive_c" ] || wineboot -i >/dev/null 2>&1
+[ -d "$prefix/drive_c" ] || "$loader" wineboot -i >/dev/null 2>&1
 
 folder=$prefix/drive_c/sorvik
 mkdir -p "$folder"
-cp build/win32/sorvik.exe "$folder/"
+cp "build/$arch/sorvik.exe" "$folder/"
 stamp=$(mktemp)
-(cd "$folder" && wine 'C:\sorvik\sorvik.exe' >/dev/null 2>&1) || true
+(cd "$folder" && "$loader" 'C:\sorvik\sorvik.exe' >/dev/null 2>&1) || true
 wineserver -w || true
 
 report=$(find "$folder" -maxdepth 1 -name '*.xml' -newer "$stamp" | head -n 1)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/system.h"
 #include "common/text.h"
@@ -271,7 +272,7 @@ bool AppendModernName(char* name, const OSVERSIONINFOEXA& version) {
   BoundedAppend(name, base, kNameCapacity);
 
   PGETPRODUCTINFO getProductInfo =
-      LookUp<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+      LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
   DWORD productType = 0;
   if (getProductInfo == nullptr ||
       !getProductInfo(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
@@ -448,7 +449,7 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
                                                                : "Windows Server \"Longhorn\"",
                     kNameCapacity);
       PGETPRODUCTINFO getProductInfo =
-          LookUp<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+          LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
       DWORD productType = 0;
       if (getProductInfo != nullptr && getProductInfo(6, 0, 0, 0, &productType)) {
         GetEditionName(productType, edition, kEditionCapacity);

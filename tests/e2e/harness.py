@@ -2,10 +2,13 @@
 
 Everything a scenario needs is here; see README.md in this folder for how to write one.
 
-Environment (set by CTest, see CMakeLists.txt; the defaults suit a checkout built with the presets):
-  SORVIK_EXE        build/win32/sorvik.exe
-  SORVIK_REGVOL     build/win32/sorvik-regvol.exe
-  SORVIK_REPLAY     build/native/sorvik-replay
+Environment (the defaults suit a checkout built with the presets):
+  SORVIK_E2E_ARCH   win32 or win64: the kind of Wine prefix and the build it runs. Unset: win32
+                    where the machine can run Wine's 32-bit loader, else win64 (kernels with
+                    32-bit emulation switched off)
+  SORVIK_EXE        build/ARCH/sorvik.exe
+  SORVIK_REGVOL     build/ARCH/sorvik-regvol.exe
+  SORVIK_REPLAY     build/native/sorvik-replay (set by CTest)
   SORVIK_E2E_CACHE  where the Wine prefix template is kept (build/e2e-cache)
   SORVIK_SKIP_WINE  1: skip every test that needs Wine or sorvik.exe instead of failing
   SORVIK_E2E_KEEP   1: keep each scenario's folder (prefix, logs) for inspection
@@ -41,12 +44,69 @@ def _path_from_env(name, default):
     return os.path.abspath(os.environ.get(name) or os.path.join(SOURCE_DIR, default))
 
 
+# Debian's Wine loaders; a prefix of each kind runs only programs of its own width here.
+LOADERS = {"win32": "/usr/lib/wine/wine", "win64": "/usr/lib/wine/wine64"}
+# What GetNativeSystemInfo reports in each kind of prefix (PROCESSOR_ARCHITECTURE_*).
+NATIVE_ARCHITECTURE = {"win32": 0, "win64": 9}
+
+
+def _probe(loader):
+    """None when the loader runs on this machine, else why not."""
+    try:
+        result = subprocess.run([loader, "--version"], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=WINE_TIMEOUT)
+    except (OSError, subprocess.SubprocessError) as error:
+        return "%s can't run here: %s" % (loader, error)
+    if result.returncode != 0:
+        return "%s --version exited %d: %s" % (loader, result.returncode,
+                                               _tail(result.stderr, 400).strip())
+    return None
+
+
+@functools.lru_cache(maxsize=None)
+def runner():
+    """(arch, None) for the kind of prefix the tests use, or (arch, why it can't run).
+
+    A forced kind that the machine can't run is an error, never a reason to skip.
+    """
+    forced = os.environ.get("SORVIK_E2E_ARCH", "")
+    if forced:
+        if forced not in LOADERS:
+            return forced, "SORVIK_E2E_ARCH=%s: use win32 or win64" % forced
+        problem = _probe(LOADERS[forced])
+        if problem and forced == "win32":
+            problem += (" (SORVIK_E2E_ARCH=win32 forces the 32-bit loader; this kernel may "
+                        "have 32-bit emulation switched off: leave SORVIK_E2E_ARCH unset or "
+                        "use win64)")
+        return forced, problem
+    if _probe(LOADERS["win32"]) is None:
+        return "win32", None
+    return "win64", _probe(LOADERS["win64"])
+
+
+def arch():
+    return runner()[0]
+
+
+def loader():
+    return LOADERS[arch()]
+
+
+def native_architecture():
+    return NATIVE_ARCHITECTURE[arch()]
+
+
 def sorvik_exe():
-    return _path_from_env("SORVIK_EXE", "build/win32/sorvik.exe")
+    return _path_from_env("SORVIK_EXE", "build/%s/sorvik.exe" % arch())
+
+
+def product_exe():
+    """The shipped program, whatever the runner: the i686 build."""
+    return os.path.join(SOURCE_DIR, "build", "win32", "sorvik.exe")
 
 
 def regvol_exe():
-    return _path_from_env("SORVIK_REGVOL", "build/win32/sorvik-regvol.exe")
+    return _path_from_env("SORVIK_REGVOL", "build/%s/sorvik-regvol.exe" % arch())
 
 
 def replay_exe():
@@ -72,17 +132,23 @@ def require_file(testcase, path, what):
     message = "%s not found at %s" % (what, path)
     if skip_wine():
         raise unittest.SkipTest(message + " (SORVIK_SKIP_WINE=1)")
-    testcase.fail(message + ": build it first (cmake --preset win32 && cmake --build "
-                  "build/win32), or set SORVIK_SKIP_WINE=1 to skip the Wine tests")
+    testcase.fail(message + ": build it first (cmake --preset %s && cmake --build "
+                  "--preset %s), or set SORVIK_SKIP_WINE=1 to skip the Wine tests"
+                  % (arch(), arch()))
 
 
 def require_wine(testcase):
-    """Everything a Wine scenario needs: skips under SORVIK_SKIP_WINE=1, else fails clearly."""
+    """Everything a Wine scenario needs: fails clearly when the chosen runner can't run, skips
+    under SORVIK_SKIP_WINE=1, else fails clearly on what is missing."""
+    kind, problem = runner()
+    if problem and os.environ.get("SORVIK_E2E_ARCH"):
+        testcase.fail(problem)
     if skip_wine():
         raise unittest.SkipTest("SORVIK_SKIP_WINE=1")
-    for tool in ("wine", "wineserver", "wineboot"):
-        if shutil.which(tool) is None:
-            testcase.fail("%s is not on PATH: run scripts/install-deps.sh" % tool)
+    if problem:
+        testcase.fail("no Wine loader runs here (%s): run scripts/install-deps.sh" % problem)
+    if shutil.which("wineserver") is None:
+        testcase.fail("wineserver is not on PATH: run scripts/install-deps.sh")
     require_file(testcase, sorvik_exe(), "sorvik.exe")
     require_file(testcase, regvol_exe(), "sorvik-regvol.exe")
 
@@ -146,7 +212,8 @@ def _base_env(home):
            if not key.startswith("WINE") and key != "DISPLAY" and key != "WAYLAND_DISPLAY"}
     env.update({
         "HOME": home,
-        "WINEARCH": "win32",
+        "WINEARCH": arch(),
+        "WINELOADER": loader(),
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "XDG_CONFIG_HOME": os.path.join(home, ".config"),
@@ -161,13 +228,13 @@ def _base_env(home):
 
 @functools.lru_cache(maxsize=None)
 def _wine_identity():
-    version = subprocess.run(["wine", "--version"], stdout=subprocess.PIPE,
+    version = subprocess.run([loader(), "--version"], stdout=subprocess.PIPE,
                              stderr=subprocess.DEVNULL, timeout=WINE_TIMEOUT).stdout
-    return hashlib.sha256(version).hexdigest()[:12]
+    return arch() + "-" + hashlib.sha256(version).hexdigest()[:12]
 
 
 def template_prefix():
-    """Returns the path of a booted win32 prefix template, making it on first use.
+    """Returns the path of a booted prefix template of the runner's kind, made on first use.
 
     Safe when several test processes start at once: they take a lock, the first makes it.
     """
@@ -191,7 +258,7 @@ def template_prefix():
             env["WINEPREFIX"] = prefix
             log = []
             try:
-                result = _run(["wineboot", "-i"], env, TEMPLATE_TIMEOUT, log=log)
+                result = _run([loader(), "wineboot", "-i"], env, TEMPLATE_TIMEOUT, log=log)
                 if result.returncode != 0:
                     raise CommandError("wineboot -i failed:\n" + "\n".join(log))
                 # The registry reaches the prefix's files only when the server ends.
@@ -392,7 +459,7 @@ class WineMachine(CDriveFiles):
 
     def wine(self, *arguments, timeout=WINE_TIMEOUT, check=True):
         """Runs `wine ARGUMENTS...`; with check, a non-zero exit fails with the log."""
-        result = _run(["wine"] + list(arguments), self.env, timeout, log=self.log)
+        result = _run([loader()] + list(arguments), self.env, timeout, log=self.log)
         if check and result.returncode != 0:
             raise CommandError("wine %s exited %d\n%s"
                                % (shlex.join(arguments), result.returncode, self.describe()))
@@ -752,6 +819,7 @@ class WineTestCase(unittest.TestCase):
 
     def setUp(self):
         require_wine(self)
+        print("\n  runner: %s in a %s prefix" % (sorvik_exe(), arch()), flush=True)
 
     def machine(self, version="winxp", code_page=1252):
         wine = WineMachine(version=version, code_page=code_page)
@@ -796,3 +864,10 @@ class WineTestCase(unittest.TestCase):
         """Byte equality with a line diff (CR and tabs visible) on failure."""
         if expected != actual:
             self.fail_with("%s differ:\n%s" % (what, report.diff(expected, actual)), *contexts)
+
+
+if __name__ == "__main__":
+    # `python3 harness.py`: which runner the e2e tests take on this machine, and why not.
+    kind, why_not = runner()
+    print("e2e runner: %s in a %s prefix (%s)%s"
+          % (sorvik_exe(), kind, LOADERS.get(kind, "?"), ": " + why_not if why_not else ""))

@@ -45,6 +45,15 @@ VERSIONS = {
 }
 
 
+def full_name(version):
+    """The name composed from what the prefix reports: on 5.2 the native architecture counts,
+    and a 64-bit prefix reports AMD64."""
+    name = VERSIONS[version]["fullName"]
+    if version == "win2003" and harness.native_architecture() == 9:
+        return name.replace(" Standard Edition", " Standard x64 Edition")
+    return name
+
+
 def write_profile(folder, facts):
     """A machine profile of the Wine machine: its version facts and the fixture's registry."""
     lines = [
@@ -59,6 +68,9 @@ def write_profile(folder, facts):
         "[kernel32]",
         "GetProductInfo = %s" % ("yes" if facts["productInfo"] is not None else "no"),
         "productInfoType = %d" % (facts["productInfo"] or 0),
+        "[processor]",
+        "architecture = %d" % harness.native_architecture(),
+        "nativeArchitecture = %d" % harness.native_architecture(),
         "[files]",
         "modulePath = C:\\sorvik\\sorvik.exe",
         "tempPath = C:\\TEMP\\",
@@ -109,7 +121,7 @@ class ComputerSection(harness.WineTestCase):
             "getVersionEx/minorVersion", "getVersionEx/platformId",
             "getVersionEx/csdVersion")}
         self.assertEqual(found, {
-            "fullName": facts["fullName"],
+            "fullName": full_name(version),
             "productId": PRODUCT_ID,
             "getVersionEx/majorVersion": str(facts["major"]),
             "getVersionEx/minorVersion": str(facts["minor"]),

@@ -1,5 +1,9 @@
-"""The shipped sorvik.exe: a 32-bit GUI program that needs nothing beyond what Windows ships."""
+"""The shipped sorvik.exe: a 32-bit GUI program that needs nothing beyond what Windows ships.
 
+These checks read the i686 build whatever runner the Wine tests use: a 64-bit run can't show
+what only the 32-bit program can get wrong."""
+
+import os
 import re
 import shutil
 import subprocess
@@ -90,11 +94,13 @@ class ExeImage(unittest.TestCase):
         cls.dump = None
 
     def setUp(self):
-        harness.require_file(self, harness.sorvik_exe(), "sorvik.exe")
+        if not os.path.isfile(harness.product_exe()):
+            self.fail("the i686 sorvik.exe is not at %s: cmake --preset win32 && cmake --build "
+                      "--preset win32" % harness.product_exe())
         if shutil.which(OBJDUMP) is None:
             self.fail("%s is not on PATH: run scripts/install-deps.sh" % OBJDUMP)
         if ExeImage.dump is None:
-            result = subprocess.run([OBJDUMP, "-p", harness.sorvik_exe()], stdout=subprocess.PIPE,
+            result = subprocess.run([OBJDUMP, "-p", harness.product_exe()], stdout=subprocess.PIPE,
                                     stderr=subprocess.PIPE, timeout=60)
             self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
             ExeImage.dump = result.stdout.decode("utf-8", "replace")
@@ -138,6 +144,23 @@ class ExeImage(unittest.TestCase):
         if "winspool.drv" not in spooler:
             self.skipTest("no spooler import yet")
         self.assertIn("ordinal 201", spooler["winspool.drv"])
+
+
+class LateBoundFunctions(unittest.TestCase):
+    """A looked-up function whose pointer type lacks WINAPI breaks the stack of the i686 build
+    only; LookUpFunction refuses such a type when the i686 build compiles. Nothing may go
+    around it."""
+
+    def test_every_lookup_goes_through_the_guarded_helper(self):
+        callers = []
+        for folder in ("app", "common", "report", "sysid", "hardware", "software"):
+            for root, _, names in os.walk(os.path.join(harness.SOURCE_DIR, folder)):
+                for name in names:
+                    path = os.path.join(root, name)
+                    with open(path, encoding="utf-8", errors="replace") as source:
+                        if "GetProcAddress" in source.read():
+                            callers.append(os.path.relpath(path, harness.SOURCE_DIR))
+        self.assertEqual(callers, ["common/late_bound.h"])
 
 
 class ImportTableParsing(unittest.TestCase):

@@ -1,7 +1,10 @@
 """The harness itself: what scenarios rely on (exact command lines, registry imports that are
 checked, report slicing) must hold, or every scenario built on it proves nothing."""
 
+import os
+import tempfile
 import unittest
+from unittest import mock
 
 import harness
 import report
@@ -25,6 +28,36 @@ REPORT = (report.BOM + report.DECLARATION
           b'\t<installed type="update">\r\n\t\t<name>B</name>\r\n\t</installed>\r\n'
           b"</software>\r\n"
           + report.ROOT_END)
+
+
+class RunnerChoice(unittest.TestCase):
+    """A loader the kernel refuses (as a 32-bit one where 32-bit emulation is off) sends the
+    tests to the 64-bit runner, unless win32 is forced: then every test fails and says why."""
+
+    def setUp(self):
+        folder = tempfile.mkdtemp(prefix="sorvik-loader-")
+        self.addCleanup(harness.shutil.rmtree, folder, True)
+        self.refused = os.path.join(folder, "wine")
+        with open(self.refused, "wb") as loader:
+            loader.write(b"\x7fELF not a program this kernel runs")
+        os.chmod(self.refused, 0o755)
+        harness.runner.cache_clear()
+        self.addCleanup(harness.runner.cache_clear)
+
+    def choose(self, forced):
+        environment = dict(os.environ, SORVIK_E2E_ARCH=forced)
+        with mock.patch.dict(harness.LOADERS, {"win32": self.refused}), \
+                mock.patch.dict(os.environ, environment, clear=True):
+            harness.runner.cache_clear()
+            return harness.runner()
+
+    def test_refused_32_bit_loader(self):
+        self.assertEqual(self.choose(""), ("win64", None))
+        kind, problem = self.choose("win32")
+        self.assertEqual(kind, "win32")
+        self.assertIn("Exec format error", problem or "")
+        self.assertIn("SORVIK_E2E_ARCH=win32", problem)
+        self.assertEqual(self.choose("win16")[1], "SORVIK_E2E_ARCH=win16: use win32 or win64")
 
 
 class ReportSlicing(unittest.TestCase):
