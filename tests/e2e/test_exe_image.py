@@ -13,6 +13,7 @@ import xml.etree.ElementTree as ElementTree
 import harness
 
 OBJDUMP = "i686-w64-mingw32-objdump"
+OBJDUMP_64 = "x86_64-w64-mingw32-objdump"
 
 # DLLs that every supported Windows version has (msvcrt.dll is there from Windows 95 OSR2 and
 # NT 4.0 on). Anything else, such as the MinGW runtime's own DLLs, would have to be shipped.
@@ -130,14 +131,24 @@ class ExeImage(unittest.TestCase):
         self.assertEqual(found, {}, "imports that older Windows versions lack")
 
     def test_carries_the_manifest_that_declares_the_supported_systems(self):
-        root = manifest(harness.sorvik_exe(), self.dump)
-        self.assertIsNotNone(root, "no application manifest resource (RT_MANIFEST, id 1)")
+        self.check_manifest(harness.product_exe(), self.dump)
+        # The x86_64 test vehicle is built from the same sources; where it is built, it too.
+        vehicle = os.path.join(harness.SOURCE_DIR, "build", "win64", "sorvik.exe")
+        if os.path.isfile(vehicle) and shutil.which(OBJDUMP_64):
+            dump = subprocess.run([OBJDUMP_64, "-p", vehicle], stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, timeout=60).stdout
+            self.check_manifest(vehicle, dump.decode("utf-8", "replace"))
+
+    def check_manifest(self, exe, dump):
+        root = manifest(exe, dump)
+        self.assertIsNotNone(root, "%s: no application manifest resource (RT_MANIFEST, id 1)"
+                             % exe)
         ids = {element.get("Id").lower() for element in root.iter()
                if element.tag.endswith("}supportedOS")}
-        self.assertEqual(ids, SUPPORTED_OS)
+        self.assertEqual(ids, SUPPORTED_OS, exe)
         levels = [element.attrib for element in root.iter()
                   if element.tag.endswith("}requestedExecutionLevel")]
-        self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}])
+        self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}], exe)
 
     def test_default_printer_query_is_imported_by_ordinal(self):
         spooler = {name.lower(): functions for name, functions in imports(self.dump).items()}
