@@ -164,8 +164,8 @@ void AddUninstall(const LargeMachineShape& shape, RegFile* reg, LargeMachineCoun
   }
 }
 
-// Servicing packages: one in three installed by the update agent, current and visible; the
-// others fail the client, the state or the visibility test.
+// Servicing packages: one in three installed by the update agent, installed and visible; the
+// others fail the client, the state (superseded) or the visibility test.
 void AddPackages(const LargeMachineShape& shape, RegFile* reg, LargeMachineCounts* counts) {
   reg->Comment("Servicing packages: " + std::to_string(shape.packages) +
                ", one in three qualifying.");
@@ -181,7 +181,7 @@ void AddPackages(const LargeMachineShape& shape, RegFile* reg, LargeMachineCount
     uint64_t installed = InstallTime(p);
     reg->String("InstallClient",
                 p % 3 == 1 ? "DISM Package Manager Provider" : "WindowsUpdateAgent")
-        .Dword("CurrentState", p % 6 == 2 ? 112 : 7)
+        .Dword("CurrentState", p % 6 == 2 ? 0x50 : 0x70)  // superseded : installed
         .Dword("Visibility", p % 6 == 5 ? 2 : 1)
         .String("InstallName", name + ".mum")
         .String("InstallUser", "S-1-5-18")

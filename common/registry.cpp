@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/system.h"
+
 bool KeyHolder::Open(HKEY root, const char* path, REGSAM access) {
   Close();
   HKEY opened = nullptr;
@@ -51,4 +53,16 @@ LONG EnumSubkey(HKEY key, DWORD index, char* name) {
   DWORD classSize = kNameCapacity;
   FILETIME written;
   return RegEnumKeyExA(key, index, name, &nameSize, nullptr, className, &classSize, &written);
+}
+
+int GetSoftwareViews(REGSAM views[kMaxRegistryViews]) {
+  WORD architecture = GetNativeArchitecture();
+  if (architecture == PROCESSOR_ARCHITECTURE_AMD64 || architecture == PROCESSOR_ARCHITECTURE_IA64 ||
+      architecture == PROCESSOR_ARCHITECTURE_ARM64) {
+    views[0] = KEY_WOW64_64KEY;
+    views[1] = KEY_WOW64_32KEY;
+    return 2;
+  }
+  views[0] = 0;
+  return 1;
 }

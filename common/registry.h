@@ -38,3 +38,10 @@ EnumStep NextEnumStep(LONG result);
 // Enumerates the subkey at `index` into `name` (512 characters plus terminator, zero-filled
 // first, class area likewise). Returns the registry's result.
 LONG EnumSubkey(HKEY key, DWORD index, char* name);
+
+// The registry views that a walk of HKEY_LOCAL_MACHINE\SOFTWARE reads, as the flag that every
+// open of the walk adds to its access, in reading order: on 64-bit Windows (native AMD64, IA64
+// or ARM64) the 64-bit view, then the 32-bit one; elsewhere the one view, with no flag, since
+// Windows 2000 refuses the flags. Returns how many views were put into `views`.
+enum { kMaxRegistryViews = 2 };
+int GetSoftwareViews(REGSAM views[kMaxRegistryViews]);

@@ -31,7 +31,8 @@ bool CSwFetcher::GetSoftwareList(const char* filePath, bool removeDuplicates) {
   if (filePath == nullptr || filePath[0] == '\0') return false;
   FILE* file = OpenPathA(filePath, "w");
   if (file == nullptr) return false;
-  int recordCount = WriteUninstallRecords(file);
+  int recordCount = WriteMachineUninstallRecords(file);
+  recordCount += WriteUserUninstallRecords(file);
   return FinishList(file, recordCount, filePath, removeDuplicates);
 }
 
@@ -46,9 +47,23 @@ bool CSwFetcher::FinishList(FILE* file, int recordCount, const char* filePath,
   return true;
 }
 
-int CSwFetcher::WriteUninstallRecords(FILE* file) {
+int CSwFetcher::WriteMachineUninstallRecords(FILE* file) {
+  REGSAM views[kMaxRegistryViews];
+  int viewCount = GetSoftwareViews(views);
+  int recordCount = 0;
+  for (int view = 0; view < viewCount; ++view)
+    recordCount += WriteUninstallKey(file, HKEY_LOCAL_MACHINE, views[view]);
+  return recordCount;
+}
+
+// Products installed for the current user only; the user's software key has one view.
+int CSwFetcher::WriteUserUninstallRecords(FILE* file) {
+  return WriteUninstallKey(file, HKEY_CURRENT_USER, 0);
+}
+
+int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
   KeyHolder uninstall;
-  if (!uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE))
+  if (!uninstall.Open(root, kUninstallPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view))
     return 0;
 
   int recordCount = 0;
@@ -59,7 +74,7 @@ int CSwFetcher::WriteUninstallRecords(FILE* file) {
     if (step == kEnumEnd) break;
     if (step == kEnumSkip) continue;
     KeyHolder entry;
-    if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
+    if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE | view)) continue;
     if (!ReadValueText(entry.Get(), "DisplayName", value, kValueCapacity)) continue;
     ++recordCount;
 

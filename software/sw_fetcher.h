@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/win32.h"
+
 class CSwFetcher {
  public:
   CSwFetcher();
@@ -14,10 +16,16 @@ class CSwFetcher {
   bool RemoveDuplicateLines(const char* filePath);
 
  protected:
-  // Writes one record line per uninstall entry with a display name into the open record
-  // file; returns the number of lines written. Both fetchers walk the uninstall key this way.
-  int WriteUninstallRecords(FILE* file);
+  // Write one record line per uninstall entry with a display name into the open record file
+  // and return the number of lines written: the machine's entries (of both registry views on
+  // 64-bit Windows), and the current user's, which both fetchers list after the machine's.
+  int WriteMachineUninstallRecords(FILE* file);
+  int WriteUserUninstallRecords(FILE* file);
   // Closes the record file that a scan wrote and removes its duplicate lines when asked; the
   // result of GetSoftwareList: true when the file holds records and every write succeeded.
   bool FinishList(FILE* file, int recordCount, const char* filePath, bool removeDuplicates);
+
+ private:
+  // The entries of one uninstall key; `view` is the registry view flag of every open.
+  int WriteUninstallKey(FILE* file, HKEY root, REGSAM view);
 };

@@ -15,8 +15,16 @@ const char kPackagesPath[] =
 
 enum { kNameCapacity = 512, kPackageTextCapacity = 512 };
 
-const DWORD kStateInstalled = 7;
+// The registry holds 0x70 for an installed package and 0x80 for a permanent one; 7 is the
+// servicing API's "installed", kept for whatever reports it that way.
+const DWORD kStateInstalled = 0x70;
+const DWORD kStatePermanent = 0x80;
+const DWORD kStateInstalledApi = 7;
 const DWORD kVisible = 1;
+
+bool IsInstalledState(DWORD state) {
+  return state == kStateInstalled || state == kStatePermanent || state == kStateInstalledApi;
+}
 
 }  // namespace
 
@@ -27,14 +35,20 @@ bool CSwFetcherVista::GetSoftwareList(const char* filePath, bool removeDuplicate
   if (filePath == nullptr || filePath[0] == '\0') return false;
   FILE* file = OpenPathA(filePath, "w");
   if (file == nullptr) return false;
-  int recordCount = WriteUninstallRecords(file);
+  int recordCount = WriteMachineUninstallRecords(file);
   recordCount += WritePackageRecords(file);
+  recordCount += WriteUserUninstallRecords(file);
   return FinishList(file, recordCount, filePath, removeDuplicates);
 }
 
+// The servicing store is in the 64-bit view only, on 64-bit Windows.
 int CSwFetcherVista::WritePackageRecords(FILE* file) {
+  REGSAM views[kMaxRegistryViews];
+  GetSoftwareViews(views);
+  REGSAM view = views[0];
   KeyHolder packages;
-  if (!packages.Open(HKEY_LOCAL_MACHINE, kPackagesPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE))
+  if (!packages.Open(HKEY_LOCAL_MACHINE, kPackagesPath,
+                     KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view))
     return 0;
 
   int recordCount = 0;
@@ -45,14 +59,14 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
     if (step == kEnumEnd) break;
     if (step == kEnumSkip) continue;
     KeyHolder package;
-    if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE)) continue;
+    if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE | view)) continue;
 
     // Only what the update agent installed and what is installed and shown counts.
     if (!ReadValueText(package.Get(), "InstallClient", text, kPackageTextCapacity) ||
         !SameTextIgnoringCase(text, "windowsupdateagent"))
       continue;
     DWORD state = 0;
-    if (!ReadValueDword(package.Get(), "CurrentState", &state) || state != kStateInstalled)
+    if (!ReadValueDword(package.Get(), "CurrentState", &state) || !IsInstalledState(state))
       continue;
     DWORD visibility = 0;
     if (!ReadValueDword(package.Get(), "Visibility", &visibility) || visibility != kVisible)

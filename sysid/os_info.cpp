@@ -1,9 +1,11 @@
 #include "sysid/os_info.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "common/late_bound.h"
 #include "common/registry.h"
+#include "common/system.h"
 #include "common/text.h"
 #include "platform/win32.h"
 
@@ -60,7 +62,229 @@ const char* const kEditionNames[] = {
 };
 const unsigned long kEditionCount = sizeof(kEditionNames) / sizeof(kEditionNames[0]);
 
+// The editions of NT 6.1 and later by the product type that GetProductInfo reports, worded as
+// Windows 10 and 11 name them; kEditions7 and kEditions8 hold what Windows 7 and Windows 8 and
+// 8.1 named otherwise. An empty text names the base edition, which has no name of its own.
+struct Edition {
+  DWORD productType;
+  const char* name;
+};
+
+const Edition kEditions[] = {
+    {PRODUCT_ULTIMATE, "Ultimate"},
+    {PRODUCT_HOME_BASIC, "Home Basic"},
+    {PRODUCT_HOME_PREMIUM, "Home Premium"},
+    {PRODUCT_ENTERPRISE, "Enterprise"},
+    {PRODUCT_HOME_BASIC_N, "Home Basic N"},
+    {PRODUCT_BUSINESS, "Business"},
+    {PRODUCT_STANDARD_SERVER, "Standard"},
+    {PRODUCT_DATACENTER_SERVER, "Datacenter"},
+    {PRODUCT_SMALLBUSINESS_SERVER, "Small Business Server"},
+    {PRODUCT_ENTERPRISE_SERVER, "Enterprise"},
+    {PRODUCT_STARTER, "Starter"},
+    {PRODUCT_DATACENTER_SERVER_CORE, "Datacenter (core installation)"},
+    {PRODUCT_STANDARD_SERVER_CORE, "Standard (core installation)"},
+    {PRODUCT_ENTERPRISE_SERVER_CORE, "Enterprise (core installation)"},
+    {PRODUCT_ENTERPRISE_SERVER_IA64, "for Itanium-Based Systems"},
+    {PRODUCT_BUSINESS_N, "Business N"},
+    {PRODUCT_WEB_SERVER, "Web"},
+    {PRODUCT_CLUSTER_SERVER, "HPC Edition"},
+    {PRODUCT_HOME_SERVER, "Storage Server Essentials"},
+    {PRODUCT_STORAGE_EXPRESS_SERVER, "Storage Server Express"},
+    {PRODUCT_STORAGE_STANDARD_SERVER, "Storage Server Standard"},
+    {PRODUCT_STORAGE_WORKGROUP_SERVER, "Storage Server Workgroup"},
+    {PRODUCT_STORAGE_ENTERPRISE_SERVER, "Storage Server Enterprise"},
+    {PRODUCT_SERVER_FOR_SMALLBUSINESS, "for Windows Essential Server Solutions"},
+    {PRODUCT_SMALLBUSINESS_SERVER_PREMIUM, "Small Business Server Premium"},
+    {PRODUCT_HOME_PREMIUM_N, "Home Premium N"},
+    {PRODUCT_ENTERPRISE_N, "Enterprise N"},
+    {PRODUCT_ULTIMATE_N, "Ultimate N"},
+    {PRODUCT_WEB_SERVER_CORE, "Web (core installation)"},
+    {PRODUCT_MEDIUMBUSINESS_SERVER_MANAGEMENT, "Essential Business Server Management Server"},
+    {PRODUCT_MEDIUMBUSINESS_SERVER_SECURITY, "Essential Business Server Security Server"},
+    {PRODUCT_MEDIUMBUSINESS_SERVER_MESSAGING, "Essential Business Server Messaging Server"},
+    {PRODUCT_SERVER_FOUNDATION, "Foundation"},
+    {PRODUCT_HOME_PREMIUM_SERVER, "Home Server"},
+    {PRODUCT_SERVER_FOR_SMALLBUSINESS_V, "without Hyper-V for Windows Essential Server Solutions"},
+    {PRODUCT_STANDARD_SERVER_V, "Standard without Hyper-V"},
+    {PRODUCT_DATACENTER_SERVER_V, "Datacenter without Hyper-V"},
+    {PRODUCT_ENTERPRISE_SERVER_V, "Enterprise without Hyper-V"},
+    {PRODUCT_DATACENTER_SERVER_CORE_V, "Datacenter without Hyper-V (core installation)"},
+    {PRODUCT_STANDARD_SERVER_CORE_V, "Standard without Hyper-V (core installation)"},
+    {PRODUCT_ENTERPRISE_SERVER_CORE_V, "Enterprise without Hyper-V (core installation)"},
+    {PRODUCT_HYPERV, "Hyper-V Server"},
+    {PRODUCT_STORAGE_EXPRESS_SERVER_CORE, "Storage Server Express (core installation)"},
+    {PRODUCT_STORAGE_STANDARD_SERVER_CORE, "Storage Server Standard (core installation)"},
+    {PRODUCT_STORAGE_WORKGROUP_SERVER_CORE, "Storage Server Workgroup (core installation)"},
+    {PRODUCT_STORAGE_ENTERPRISE_SERVER_CORE, "Storage Server Enterprise (core installation)"},
+    {PRODUCT_STARTER_N, "Starter N"},
+    {PRODUCT_PROFESSIONAL, "Pro"},
+    {PRODUCT_PROFESSIONAL_N, "Pro N"},
+    {PRODUCT_SB_SOLUTION_SERVER, "Essentials"},
+    {PRODUCT_SERVER_FOR_SB_SOLUTIONS, "for SB Solutions"},
+    {PRODUCT_STANDARD_SERVER_SOLUTIONS, "Server Solutions Premium"},
+    {PRODUCT_STANDARD_SERVER_SOLUTIONS_CORE, "Server Solutions Premium (core installation)"},
+    {PRODUCT_SB_SOLUTION_SERVER_EM, "Essentials for Embedded Systems"},
+    {PRODUCT_SERVER_FOR_SB_SOLUTIONS_EM, "for SB Solutions EM"},
+    {PRODUCT_SOLUTION_EMBEDDEDSERVER, "MultiPoint Server"},
+    {PRODUCT_SOLUTION_EMBEDDEDSERVER_CORE, "MultiPoint Server (core installation)"},
+    {PRODUCT_PROFESSIONAL_EMBEDDED, "Pro Embedded"},
+    {PRODUCT_ESSENTIALBUSINESS_SERVER_MGMT, "Essential Server Solution Management"},
+    {PRODUCT_ESSENTIALBUSINESS_SERVER_ADDL, "Essential Server Solution Additional"},
+    {PRODUCT_ESSENTIALBUSINESS_SERVER_MGMTSVC, "Essential Server Solution Management SVC"},
+    {PRODUCT_ESSENTIALBUSINESS_SERVER_ADDLSVC, "Essential Server Solution Additional SVC"},
+    {PRODUCT_SMALLBUSINESS_SERVER_PREMIUM_CORE,
+     "Small Business Server Premium (core installation)"},
+    {PRODUCT_CLUSTER_SERVER_V, "HPC Edition without Hyper-V"},
+    {PRODUCT_EMBEDDED, "Embedded"},
+    {PRODUCT_STARTER_E, "Starter E"},
+    {PRODUCT_HOME_BASIC_E, "Home Basic E"},
+    {PRODUCT_HOME_PREMIUM_E, "Home Premium E"},
+    {PRODUCT_PROFESSIONAL_E, "Pro E"},
+    {PRODUCT_ENTERPRISE_E, "Enterprise E"},
+    {PRODUCT_ULTIMATE_E, "Ultimate E"},
+    {PRODUCT_ENTERPRISE_EVALUATION, "Enterprise Evaluation"},
+    {PRODUCT_MULTIPOINT_STANDARD_SERVER, "MultiPoint Server Standard"},
+    {PRODUCT_MULTIPOINT_PREMIUM_SERVER, "MultiPoint Server Premium"},
+    {PRODUCT_STANDARD_EVALUATION_SERVER, "Standard Evaluation"},
+    {PRODUCT_DATACENTER_EVALUATION_SERVER, "Datacenter Evaluation"},
+    {PRODUCT_ENTERPRISE_N_EVALUATION, "Enterprise N Evaluation"},
+    {PRODUCT_EMBEDDED_AUTOMOTIVE, "Embedded Automotive"},
+    {PRODUCT_EMBEDDED_INDUSTRY_A, "Embedded Industry A"},
+    {PRODUCT_THINPC, "Thin PC"},
+    {PRODUCT_EMBEDDED_A, "Embedded A"},
+    {PRODUCT_EMBEDDED_INDUSTRY, "Embedded Industry"},
+    {PRODUCT_EMBEDDED_E, "Embedded E"},
+    {PRODUCT_EMBEDDED_INDUSTRY_E, "Embedded Industry E"},
+    {PRODUCT_EMBEDDED_INDUSTRY_A_E, "Embedded Industry A E"},
+    {PRODUCT_STORAGE_WORKGROUP_EVALUATION_SERVER, "Storage Server Workgroup Evaluation"},
+    {PRODUCT_STORAGE_STANDARD_EVALUATION_SERVER, "Storage Server Standard Evaluation"},
+    {PRODUCT_CORE_ARM, "RT"},
+    {PRODUCT_CORE_N, "Home N"},
+    {PRODUCT_CORE_COUNTRYSPECIFIC, "Home China"},
+    {PRODUCT_CORE_SINGLELANGUAGE, "Home Single Language"},
+    {PRODUCT_CORE, "Home"},
+    {PRODUCT_PROFESSIONAL_WMC, "Pro with Media Center"},
+    {PRODUCT_MOBILE_CORE, "Mobile"},
+    {PRODUCT_EMBEDDED_INDUSTRY_EVAL, "Embedded Industry Evaluation"},
+    {PRODUCT_EMBEDDED_INDUSTRY_E_EVAL, "Embedded Industry E Evaluation"},
+    {PRODUCT_EMBEDDED_EVAL, "Embedded Evaluation"},
+    {PRODUCT_EMBEDDED_E_EVAL, "Embedded E Evaluation"},
+    {PRODUCT_NANO_SERVER, "Nano Server"},
+    {PRODUCT_CLOUD_STORAGE_SERVER, "Cloud Storage Server"},
+    {PRODUCT_CORE_CONNECTED, "Home Connected"},
+    {PRODUCT_PROFESSIONAL_STUDENT, "Pro Student"},
+    {PRODUCT_CORE_CONNECTED_N, "Home Connected N"},
+    {PRODUCT_PROFESSIONAL_STUDENT_N, "Pro Student N"},
+    {PRODUCT_CORE_CONNECTED_SINGLELANGUAGE, "Home Connected Single Language"},
+    {PRODUCT_CORE_CONNECTED_COUNTRYSPECIFIC, "Home Connected China"},
+    {PRODUCT_CONNECTED_CAR, "Connected Car"},
+    {PRODUCT_INDUSTRY_HANDHELD, "Industry Handheld"},
+    {PRODUCT_PPI_PRO, "Team"},
+    {PRODUCT_ARM64_SERVER, "ARM64 Server"},
+    {PRODUCT_EDUCATION, "Education"},
+    {PRODUCT_EDUCATION_N, "Education N"},
+    {PRODUCT_IOTUAP, "IoT Core"},
+    {PRODUCT_CLOUD_HOST_INFRASTRUCTURE_SERVER, "Cloud Host Infrastructure Server"},
+    {PRODUCT_ENTERPRISE_S, "Enterprise LTSC"},
+    {PRODUCT_ENTERPRISE_S_N, "Enterprise N LTSC"},
+    {PRODUCT_PROFESSIONAL_S, "Pro S"},
+    {PRODUCT_PROFESSIONAL_S_N, "Pro S N"},
+    {PRODUCT_ENTERPRISE_S_EVALUATION, "Enterprise LTSC Evaluation"},
+    {PRODUCT_ENTERPRISE_S_N_EVALUATION, "Enterprise N LTSC Evaluation"},
+    {PRODUCT_MOBILE_ENTERPRISE, "Mobile Enterprise"},
+    // Not an edition: the licence is missing or expired.
+    {PRODUCT_UNLICENSED, ""},
+};
+
+const Edition kEditions7[] = {
+    {PRODUCT_PROFESSIONAL, "Professional"},
+    {PRODUCT_PROFESSIONAL_N, "Professional N"},
+    {PRODUCT_PROFESSIONAL_E, "Professional E"},
+    {PRODUCT_PROFESSIONAL_EMBEDDED, "Professional Embedded"},
+    {PRODUCT_SB_SOLUTION_SERVER, "Small Business Server Essentials"},
+};
+
+// Windows 8 and 8.1 had no "Home": the base edition is the base name alone.
+const Edition kEditions8[] = {
+    {PRODUCT_CORE, ""},
+    {PRODUCT_CORE_N, "N"},
+    {PRODUCT_CORE_COUNTRYSPECIFIC, "China"},
+    {PRODUCT_CORE_SINGLELANGUAGE, "Single Language"},
+    {PRODUCT_CORE_CONNECTED, "with Bing"},
+    {PRODUCT_CORE_CONNECTED_N, "N with Bing"},
+    {PRODUCT_CORE_CONNECTED_SINGLELANGUAGE, "Single Language with Bing"},
+    {PRODUCT_CORE_CONNECTED_COUNTRYSPECIFIC, "China with Bing"},
+};
+
+// The servers of NT 10.0 by their build; any other build is "Windows Server".
+const struct {
+  DWORD build;
+  const char* name;
+} kServers10[] = {
+    {14393, "Windows Server 2016"},
+    {17763, "Windows Server 2019"},
+    {20348, "Windows Server 2022"},
+    {26100, "Windows Server 2025"},
+};
+
+const DWORD kFirstWindows11Build = 22000;
+
 bool HasBit(WORD suiteMask, WORD bit) { return (suiteMask & bit) != 0; }
+
+// The edition text of a table, or nullptr when it has none for the product type.
+template <size_t count>
+const char* FindEdition(const Edition (&table)[count], DWORD productType) {
+  for (const Edition& edition : table)
+    if (edition.productType == productType) return edition.name;
+  return nullptr;
+}
+
+const char* ModernEdition(DWORD major, DWORD minor, DWORD productType) {
+  const char* name = nullptr;
+  if (major == 6 && minor == 1) name = FindEdition(kEditions7, productType);
+  if (major == 6 && (minor == 2 || minor == 3)) name = FindEdition(kEditions8, productType);
+  if (name == nullptr) name = FindEdition(kEditions, productType);
+  return name;
+}
+
+// The base name of NT 6.1 and later, or nullptr for a version that has none.
+const char* ModernBaseName(const OSVERSIONINFOEXA& version) {
+  bool workstation = version.wProductType == VER_NT_WORKSTATION;
+  DWORD major = version.dwMajorVersion;
+  DWORD minor = version.dwMinorVersion;
+  if (major == 6 && minor == 1) return workstation ? "Windows 7" : "Windows Server 2008 R2";
+  if (major == 6 && minor == 2) return workstation ? "Windows 8" : "Windows Server 2012";
+  if (major == 6 && minor == 3) return workstation ? "Windows 8.1" : "Windows Server 2012 R2";
+  if (major != 10 || minor != 0) return nullptr;
+  if (workstation)
+    return version.dwBuildNumber >= kFirstWindows11Build ? "Windows 11" : "Windows 10";
+  for (const auto& server : kServers10)
+    if (server.build == version.dwBuildNumber) return server.name;
+  return "Windows Server";
+}
+
+// Names NT 6.1 and later as the Vista path does, from a base name and the edition that
+// GetProductInfo gives; the service pack stays out of the name. False for other versions.
+bool AppendModernName(char* name, const OSVERSIONINFOEXA& version) {
+  const char* base = ModernBaseName(version);
+  if (base == nullptr) return false;
+  BoundedAppend(name, base, kNameCapacity);
+
+  PGETPRODUCTINFO getProductInfo =
+      LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+  DWORD productType = 0;
+  if (getProductInfo == nullptr ||
+      !getProductInfo(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
+                      version.wServicePackMinor, &productType))
+    return true;
+  const char* edition = ModernEdition(version.dwMajorVersion, version.dwMinorVersion, productType);
+  if (edition != nullptr && edition[0] != '\0') {
+    BoundedAppend(name, " ", kNameCapacity);
+    BoundedAppend(name, edition, kNameCapacity);
+  }
+  return true;
+}
 
 // The edition suffix that the extended record tells.
 void AppendExtendedSuffix(char* name, const OSVERSIONINFOEXA& version, WORD architecture) {
@@ -216,8 +440,10 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     Append9xName(name, version, servicePack);
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    bool named = false;  // the Vista edition name is complete as it is
-    if (major == 6 && minor == 0) {
+    bool named = false;  // the names from NT 6.0 on are complete as they are
+    if (AppendModernName(name, version)) {
+      named = true;
+    } else if (major == 6 && minor == 0) {
       BoundedAppend(name,
                     version.wProductType == VER_NT_WORKSTATION ? "Windows Vista"
                                                                : "Windows Server \"Longhorn\"",
@@ -232,14 +458,7 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
         named = true;
       }
     } else if (major == 5 && minor == 2) {
-      PGETNATIVESYSTEMINFO getNativeSystemInfo = LookUpFunction<PGETNATIVESYSTEMINFO>(
-          GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
-      if (getNativeSystemInfo != nullptr) {
-        SYSTEM_INFO system;
-        std::memset(&system, 0, sizeof(system));
-        getNativeSystemInfo(&system);
-        architecture = system.wProcessorArchitecture;
-      }
+      architecture = GetNativeArchitecture();
       if (GetSystemMetrics(SM_SERVERR2) != 0)
         BoundedAppend(name, "Windows Server 2003 \"R2\"", kNameCapacity);
       else if (version.wProductType == VER_NT_WORKSTATION &&

@@ -31,6 +31,11 @@ enum : DWORD {
 enum : ULONG_PTR { kExeBase = 0x00400000, kKernel32Base = 0x7C800000, kWinspoolBase = 0x73000000 };
 inline HMODULE ModuleAt(ULONG_PTR base) { return reinterpret_cast<HMODULE>(base); }
 
+// Whether the machine is a 64-bit Windows (native AMD64, IA64 or ARM64), on which our 32-bit
+// program sees two registry views; and the key that holds the 32-bit view of SOFTWARE.
+bool IsWindows64(const Facts& facts);
+extern const char kWow64Node[];
+
 // Counts a call of the named function and returns the machine it acts on.
 Machine& Enter(const char* function);
 

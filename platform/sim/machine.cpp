@@ -113,6 +113,15 @@ void Install(Machine* machine) { g_installed = machine; }
 
 Machine& Current() { return g_installed != nullptr ? *g_installed : DefaultMachine(); }
 
+const char kWow64Node[] = "Wow6432Node";
+
+bool IsWindows64(const Facts& facts) {
+  WORD architecture = facts.nativeArchitecture;
+  return architecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+         architecture == PROCESSOR_ARCHITECTURE_IA64 ||
+         architecture == PROCESSOR_ARCHITECTURE_ARM64;
+}
+
 Machine& Enter(const char* function) {
   Machine& machine = Current();
   ++machine.calls[function];

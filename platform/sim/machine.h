@@ -48,7 +48,15 @@ struct Key {
 // - on NT platforms a handle can only enumerate subkeys when opened with
 //   KEY_ENUMERATE_SUB_KEYS and only read values when opened with KEY_QUERY_VALUE
 //   (ERROR_ACCESS_DENIED otherwise); Windows 9x checks no access rights;
-// - a handle whose key was deleted gives ERROR_KEY_DELETED.
+// - a handle whose key was deleted gives ERROR_KEY_DELETED;
+// - we model a 32-bit program: on a 64-bit machine (Facts::nativeArchitecture AMD64, IA64 or
+//   ARM64) HKEY_LOCAL_MACHINE\SOFTWARE has a 64-bit view (the key itself) and a 32-bit view
+//   (its Wow6432Node subkey, as a regedit export of the machine shows it). An open from the
+//   root into SOFTWARE reaches the 32-bit view unless it asks for KEY_WOW64_64KEY; an open
+//   below an opened key stays in that key's view; a path through Wow6432Node is taken as it
+//   is. Both view flags at once give ERROR_INVALID_PARAMETER. A 32-bit machine has one view
+//   and ignores the flags, except Windows 2000 and NT 4.0, which refuse them
+//   (ERROR_ACCESS_DENIED).
 // Keys under HKEY_DYN_DATA can be created while the root is absent; they stay invisible.
 class Registry {
  public:

@@ -53,6 +53,34 @@ bool Allowed(const Machine& machine, const OpenKey& opened, REGSAM needed) {
   return (granted & needed) == needed;
 }
 
+// The view flags: a 64-bit Windows takes one of them, never both; Windows 2000 and NT 4.0
+// know neither and refuse them; 9x and 32-bit XP and later ignore them.
+LONG CheckViewFlags(const Machine& machine, REGSAM access) {
+  REGSAM views = access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+  if (views == 0) return ERROR_SUCCESS;
+  if (sim::IsWindows64(machine.facts)) {
+    return views == (KEY_WOW64_64KEY | KEY_WOW64_32KEY) ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+  }
+  const sim::Facts& facts = machine.facts;
+  bool beforeXp = facts.majorVersion < 5 || (facts.majorVersion == 5 && facts.minorVersion == 0);
+  if (facts.platformId == VER_PLATFORM_WIN32_NT && beforeXp) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+// We model a 32-bit program. On 64-bit Windows it sees HKEY_LOCAL_MACHINE\SOFTWARE in two
+// views: the 64-bit one is the key itself, the 32-bit one is its Wow6432Node subkey, which is
+// where a regedit export of the machine shows it. An open that walks from the root into
+// SOFTWARE reaches the 32-bit view unless it asks for KEY_WOW64_64KEY; an open below an
+// opened key stays in that key's view; a path that names Wow6432Node itself is taken as is.
+void Redirect(const Machine& machine, HKEY root, REGSAM access, std::vector<std::string>* names) {
+  if (root != HKEY_LOCAL_MACHINE || !sim::IsWindows64(machine.facts)) return;
+  if ((access & KEY_WOW64_64KEY) != 0 || names->empty()) return;
+  UINT codePage = machine.registry.CodePage();
+  if (sim::CompareNames((*names)[0], "SOFTWARE", codePage) != 0) return;
+  if (names->size() > 1 && sim::CompareNames((*names)[1], sim::kWow64Node, codePage) == 0) return;
+  names->insert(names->begin() + 1, sim::kWow64Node);
+}
+
 HKEY NewHandle(Machine& machine, const OpenKey& opened) {
   ULONG_PTR value = machine.state.nextHandle;
   machine.state.nextHandle += 4;
@@ -81,9 +109,12 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
   OpenKey parent;
   LONG result = Resolve(machine, hKey, &key, &parent);
   if (result != ERROR_SUCCESS) return result;
+  result = CheckViewFlags(machine, samDesired);
+  if (result != ERROR_SUCCESS) return result;
   std::vector<std::string> names;
   if (!sim::SplitKeyPath(lpSubKey != nullptr ? lpSubKey : "", machine.facts.ansiCodePage, &names))
     return sim::kErrorBadPathname;
+  if (parent.path.empty()) Redirect(machine, parent.root, samDesired, &names);
   std::string path = parent.path;
   for (const std::string& name : names) {
     key = key->FindSubkey(name);

@@ -105,6 +105,16 @@ def product_exe():
     return os.path.join(SOURCE_DIR, "build", "win32", "sorvik.exe")
 
 
+def exes_for_64_bit_prefix():
+    """[(label, host path)] of the programs that a 64-bit prefix runs: the runner's x86_64
+    build, and the shipped i686 build as 64-bit Windows runs it (WoW64) where the machine runs
+    Wine's 32-bit loader too."""
+    exes = [("x86_64", sorvik_exe())]
+    if _probe(LOADERS["win32"]) is None:
+        exes.insert(0, ("i686 in WoW64", product_exe()))
+    return exes
+
+
 def regvol_exe():
     return _path_from_env("SORVIK_REGVOL", "build/%s/sorvik-regvol.exe" % arch())
 
@@ -504,7 +514,9 @@ class WineMachine(CDriveFiles):
     # -- registry ---------------------------------------------------------------------------
 
     def set_windows_version(self, version):
-        """win95 win98 winme nt40 win2k winxp win2003 vista win2008 (not win7: a server in 8.0)."""
+        """win95 win98 winme nt40 win2k winxp win2003 vista win2008, and win7 win2008r2 win8
+        win81 win10 (in 8.0 win7 is a server and win2008r2 a workstation; 8.1 and 10 report
+        their version only to a program whose manifest declares them)."""
         self.wine("reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", version, "/f")
         self.version = version
 
@@ -588,16 +600,17 @@ class WineMachine(CDriveFiles):
 
     # -- sorvik.exe -------------------------------------------------------------------------
 
-    def install_sorvik(self, folder=EXE_FOLDER):
-        """Copies sorvik.exe into a C:\\ folder; returns its Windows path."""
+    def install_sorvik(self, folder=EXE_FOLDER, exe=None):
+        """Copies sorvik.exe (the runner's, or the host file `exe`) into a C:\\ folder;
+        returns its Windows path."""
         windows_path = folder.rstrip("\\") + "\\sorvik.exe"
-        self.put_file(windows_path, _read(sorvik_exe()))
+        self.put_file(windows_path, _read(exe or sorvik_exe()))
         return windows_path
 
-    def run_sorvik(self, command_line="", folder=EXE_FOLDER, timeout=WINE_TIMEOUT):
-        """Runs sorvik.exe from a C:\\ folder with exactly `command_line` (the text after the
-        program name); returns a RunResult."""
-        return self.run_program(self.install_sorvik(folder), command_line, timeout)
+    def run_sorvik(self, command_line="", folder=EXE_FOLDER, timeout=WINE_TIMEOUT, exe=None):
+        """Runs sorvik.exe (the runner's, or the host file `exe`) from a C:\\ folder with
+        exactly `command_line` (the text after the program name); returns a RunResult."""
+        return self.run_program(self.install_sorvik(folder, exe), command_line, timeout)
 
     def run_program(self, exe, command_line="", timeout=WINE_TIMEOUT):
         """Runs a program of the prefix (a Windows path) with exactly `command_line` through a

@@ -63,9 +63,9 @@ VISTA_DEVICES = {
 }
 # The products of tests/fixtures/software-vista: the uninstall entries in key order (a system
 # component that is an update keeps its "+"), then the servicing packages that pass the
-# filters, the x86 and amd64 packages of KB100001 giving one line.
+# filters (states 7 and 0x70), the x86 and amd64 packages of KB100001 giving one line.
 VISTA_PRODUCTS = ["Example Editor", "+Security Update for Windows XP (KB100002)",
-                  "Example Runtime", "KB100001", "KB100004", "KB100008", "SP1"]
+                  "Example Runtime", "KB100001", "KB100004", "KB100005", "KB100008", "SP1"]
 
 
 def normalize_ram(megabytes):

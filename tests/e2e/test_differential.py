@@ -34,6 +34,9 @@ COMPARED_ELSEWHERE = {
     "vista-devices": "test_device.VistaMachine (with software-vista)",
     "software-vista": "test_device.VistaMachine (with vista-devices)",
     "software-uninstall": "test_software.XpSoftware",
+    "win7-x64": "test_windows64 (in a 64-bit prefix, as win2008r2)",
+    "win10-x64": "test_windows64 (in a 64-bit prefix)",
+    "win11-x64": "test_windows64 (in a 64-bit prefix, as win10)",
 }
 
 DEVICE_CLASSES = ["monitor", "mouse", "keyboard", "cdrom", "modem", "video", "media",

@@ -8,10 +8,12 @@ import re
 import shutil
 import subprocess
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 import harness
 
 OBJDUMP = "i686-w64-mingw32-objdump"
+OBJDUMP_64 = "x86_64-w64-mingw32-objdump"
 
 # DLLs that every supported Windows version has (msvcrt.dll is there from Windows 95 OSR2 and
 # NT 4.0 on). Anything else, such as the MinGW runtime's own DLLs, would have to be shipped.
@@ -37,6 +39,30 @@ NEWER_KERNEL32 = {
     "InitOnceExecuteOnce": "Vista", "GetSystemTimePreciseAsFileTime": "8",
     "GetModuleHandleExA": "XP", "GetModuleHandleExW": "XP", "AttachConsole": "XP",
 }
+
+
+# The manifest's supportedOS ids: Vista, 7, 8, 8.1, and 10 (also 11). Without the last two,
+# Windows 8.1 and later report 6.2 to GetVersionEx.
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+}
+
+
+def manifest(path, dump):
+    """The parsed application manifest of an exe: the resource of type RT_MANIFEST (24) and id
+    1 must be there; its text is found in the image as the resource compiler stored it."""
+    if not re.search(r"Type Table:.*\n.*Entry: ID: 0x000018,.*\n.*Name Table:.*\n"
+                     r".*Entry: ID: 0x000001,", dump):
+        return None
+    with open(path, "rb") as image:
+        data = image.read()
+    start = data.rfind(b"<?xml", 0, data.find(b"<assembly"))  # not the report's declaration
+    end = data.find(b"</assembly>", start)
+    if start < 0 or end < 0:
+        return None
+    return ElementTree.fromstring(data[start:end + len(b"</assembly>")])
 
 
 def imports(dump):
@@ -103,6 +129,26 @@ class ExeImage(unittest.TestCase):
         found = {function: "Windows " + NEWER_KERNEL32[function]
                  for function in kernel32 & set(NEWER_KERNEL32)}
         self.assertEqual(found, {}, "imports that older Windows versions lack")
+
+    def test_carries_the_manifest_that_declares_the_supported_systems(self):
+        self.check_manifest(harness.product_exe(), self.dump)
+        # The x86_64 test vehicle is built from the same sources; where it is built, it too.
+        vehicle = os.path.join(harness.SOURCE_DIR, "build", "win64", "sorvik.exe")
+        if os.path.isfile(vehicle) and shutil.which(OBJDUMP_64):
+            dump = subprocess.run([OBJDUMP_64, "-p", vehicle], stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, timeout=60).stdout
+            self.check_manifest(vehicle, dump.decode("utf-8", "replace"))
+
+    def check_manifest(self, exe, dump):
+        root = manifest(exe, dump)
+        self.assertIsNotNone(root, "%s: no application manifest resource (RT_MANIFEST, id 1)"
+                             % exe)
+        ids = {element.get("Id").lower() for element in root.iter()
+               if element.tag.endswith("}supportedOS")}
+        self.assertEqual(ids, SUPPORTED_OS, exe)
+        levels = [element.attrib for element in root.iter()
+                  if element.tag.endswith("}requestedExecutionLevel")]
+        self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}], exe)
 
     def test_default_printer_query_is_imported_by_ordinal(self):
         spooler = {name.lower(): functions for name, functions in imports(self.dump).items()}

@@ -32,6 +32,18 @@ VERSIONS = {
                     productType=3, suiteMask=0x110, productInfo=None),
     "vista": dict(major=6, minor=0, build=6002, csd="Service Pack 2", spMajor=2,
                   productType=1, suiteMask=0x100, productInfo=1),
+    # To a program whose manifest declares them; Wine swaps 6.1's product types, and its
+    # GetProductInfo gives PRODUCT_ULTIMATE_N to a workstation, PRODUCT_STANDARD_SERVER else.
+    "win7": dict(major=6, minor=1, build=7601, csd="Service Pack 1", spMajor=1,
+                 productType=3, suiteMask=0x110, productInfo=0x07),
+    "win2008r2": dict(major=6, minor=1, build=7601, csd="Service Pack 1", spMajor=1,
+                      productType=1, suiteMask=0x100, productInfo=0x1C),
+    "win8": dict(major=6, minor=2, build=9200, csd="", spMajor=0,
+                 productType=1, suiteMask=0x100, productInfo=0x1C),
+    "win81": dict(major=6, minor=3, build=9600, csd="", spMajor=0,
+                  productType=1, suiteMask=0x100, productInfo=0x1C),
+    "win10": dict(major=10, minor=0, build=18362, csd="", spMajor=0,
+                  productType=1, suiteMask=0x100, productInfo=0x1C),
 }
 
 # The values of a new Wine 8.0 prefix that the compared sections read; a fixture may change them.

@@ -303,6 +303,63 @@ TEST_F(RegistryTest, NtChecksTheAccessAHandleWasOpenedFor) {
   RegCloseKey(subkeysOnly);
 }
 
+// Our 32-bit program on 64-bit Windows: SOFTWARE has a 64-bit view (the key itself) and a
+// 32-bit one (its Wow6432Node), which opens from the root reach unless they ask for the 64-bit
+// view. Opens below an opened key stay in its view; SYSTEM and the user's keys have one view.
+TEST_F(RegistryTest, SixtyFourBitWindowsShowsSoftwareInTwoViews) {
+  machine_.facts.nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Native");
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Legacy");
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SYSTEM\\Setup");
+  machine_.registry.CreateKey(HKEY_CURRENT_USER, "Software\\Chat");
+  const struct {
+    HKEY root;
+    const char* path;
+    REGSAM view;
+    LONG result;
+  } rows[] = {
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Native", 0, ERROR_FILE_NOT_FOUND},
+      {HKEY_LOCAL_MACHINE, "software\\Legacy", 0, ERROR_SUCCESS},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Legacy", KEY_WOW64_32KEY, ERROR_SUCCESS},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Native", KEY_WOW64_64KEY, ERROR_SUCCESS},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Legacy", KEY_WOW64_64KEY, ERROR_FILE_NOT_FOUND},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\WOW6432NODE\\Legacy", 0, ERROR_SUCCESS},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Native", KEY_WOW64_64KEY | KEY_WOW64_32KEY,
+       ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, "SYSTEM\\Setup", KEY_WOW64_32KEY, ERROR_SUCCESS},
+      {HKEY_CURRENT_USER, "Software\\Chat", KEY_WOW64_32KEY, ERROR_SUCCESS},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.path << " view " << row.view);
+    HKEY key = nullptr;
+    EXPECT_EQ(row.result, Open(row.root, row.path, &key, KEY_READ | row.view));
+    if (row.result == ERROR_SUCCESS) RegCloseKey(key);
+  }
+  EXPECT_EQ(machine_.openedKeyPaths[0], "software\\Wow6432Node\\Legacy");
+
+  HKEY software = nullptr, below = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            Open(HKEY_LOCAL_MACHINE, "SOFTWARE", &software, KEY_READ | KEY_WOW64_64KEY));
+  EXPECT_EQ((std::vector<std::string>{"Native", "Wow6432Node"}), Subkeys(software));
+  EXPECT_EQ(ERROR_SUCCESS, Open(software, "Native", &below));
+  RegCloseKey(below);
+  RegCloseKey(software);
+}
+
+// 32-bit Windows has one view: XP and later ignore the view flags, Windows 2000 refuses them.
+TEST_F(RegistryTest, ThirtyTwoBitWindowsHasOneView) {
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor");
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_SUCCESS,
+            Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", &key, KEY_READ | KEY_WOW64_32KEY));
+  RegCloseKey(key);
+  machine_.facts.minorVersion = 0;
+  EXPECT_EQ(ERROR_ACCESS_DENIED,
+            Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", &key, KEY_READ | KEY_WOW64_64KEY));
+  EXPECT_EQ(ERROR_SUCCESS, Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", &key));
+  RegCloseKey(key);
+}
+
 TEST_F(RegistryTest, AHandleToADeletedKeyReportsIt) {
   machine_.registry.SetString(HKEY_LOCAL_MACHINE, "Key\\Sub", "Name", "abc");
   HKEY key = nullptr;

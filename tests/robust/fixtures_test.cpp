@@ -33,6 +33,37 @@ TEST(HostileFixtures, Cp1251MachineWritesItsCyrillicAsUtf8) {
   EXPECT_EQ(u8"Издательство «Книга»", slovar.fields["publisher"]);
 }
 
+// The 64-bit profiles are regedit exports of a 64-bit machine, loaded as they are: the 32-bit
+// view under WOW6432Node, the user's key, packages in the registry's own states.
+TEST(Fixtures64, BothViewsTheUserAndTheInstalledPackagesEachOnce) {
+  const struct {
+    const char* fixture;
+    const char* name;
+    const char* installed[2];
+    const char* superseded;
+  } rows[] = {
+      {"win7-x64", "Windows 7 Professional", {"KB2900001", "KB2900002"}, "KB2900003"},
+      {"win10-x64", "Windows 10 Pro", {"KB5034441", "KB5034763"}, "KB5032189"},
+      {"win11-x64", "Windows 11 Home", {"KB5034765", "KB5034467"}, "KB5033375"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.fixture);
+    HostileMachine m;
+    std::string error;
+    ASSERT_TRUE(m.LoadFixture(row.fixture, &error)) << error;
+    Report report = m.Run("/software");
+    EXPECT_EQ(row.name, report.Value("fullName"));
+    // Product() fails unless the name is there exactly once.
+    for (const char* name :
+         {"Example Office Suite (64-bit)", "Example Legacy Tool", "Example Sync Agent",
+          "Example Chat", row.installed[0], row.installed[1]})
+      report.Product(name);
+    EXPECT_EQ(std::string::npos, report.bytes().find(row.superseded));
+    // Seven products, two of them components; the packages' KB numbers have seven digits.
+    ExpectProducts(report, 7, 0, 2);
+  }
+}
+
 TEST(HostileFixtures, IdentityMachineEscapesItsNamesAndFindsItsAddress) {
   HostileMachine m;
   std::string error;

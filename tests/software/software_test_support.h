@@ -21,6 +21,8 @@ namespace swtest {
 inline const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline const char kPackagesPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\Packages";
+inline const char kUninstallPath32[] =
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline const char kRecordPath[] = "C:\\records.tmp";
 
 // A host folder for the C: drive, removed with everything in it at the end of the test.
@@ -78,9 +80,17 @@ class MachineTest : public ::testing::Test {
   bool RecordFileExists() { return std::filesystem::exists(RecordHostPath()); }
 
   // An uninstall entry with string values; more values can follow through builder().
+  // `under` names the uninstall key's root or view: the machine's (64-bit view on 64-bit
+  // Windows), its 32-bit view ("Wow6432Node") or the user's ("HKCU").
   sim::MachineBuilder& Entry(const std::string& keyName,
-                             std::initializer_list<std::pair<const char*, std::string>> texts) {
-    builder_.Key(std::string(kUninstallPath) + "\\" + keyName);
+                             std::initializer_list<std::pair<const char*, std::string>> texts,
+                             const std::string& under = "") {
+    if (under == "HKCU")
+      builder_.Key(std::string(kUninstallPath) + "\\" + keyName, HKEY_CURRENT_USER);
+    else if (under == "Wow6432Node")
+      builder_.Key(std::string(kUninstallPath32) + "\\" + keyName);
+    else
+      builder_.Key(std::string(kUninstallPath) + "\\" + keyName);
     for (const auto& text : texts) builder_.String(text.first, text.second);
     return builder_;
   }

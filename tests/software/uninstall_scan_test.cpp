@@ -174,8 +174,22 @@ TEST_F(UninstallScanTest, UninstallKeyIsOpenedOnceAndEveryEntryOnce) {
   Entry("A", {{"DisplayName", "first"}});
   Entry("B", {{"Publisher", "no name"}});
   Scan();
-  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 3);
+  // The machine's key and its two entries, and the user's key, which is absent.
+  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 4);
   EXPECT_EQ(machine().calls["RegCloseKey"], 3);
+}
+
+// The user's products follow the machine's. 32-bit Windows has one view, opened without view
+// flags: Windows 2000 refuses them, and a Wow6432Node key there is no view of anything.
+TEST_F(UninstallScanTest, ThirtyTwoBitWindowsReadsOneViewThenTheUser) {
+  builder().With([](sim::Facts& f) {
+    f.majorVersion = 5;
+    f.minorVersion = 0;
+  });
+  Entry("Chat", {{"DisplayName", "Chat Client"}}, "HKCU");
+  Entry("Editor", {{"DisplayName", "Example Editor"}});
+  Entry("Stray", {{"DisplayName", "Stray"}}, "Wow6432Node");
+  EXPECT_EQ(Scan(), "Example Editor/1/2/3/4/5/6/7/8\nChat Client/1/2/3/4/5/6/7/8\n");
 }
 
 // Duplicate removal.

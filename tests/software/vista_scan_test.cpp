@@ -141,8 +141,11 @@ INSTANTIATE_TEST_SUITE_P(
             "state 8", +[](sim::MachineBuilder& b, sim::Registry&,
                            const std::string&) { b.Dword("CurrentState", 8); }),
         std::make_pair(
-            "state 112", +[](sim::MachineBuilder& b, sim::Registry&,
-                             const std::string&) { b.Dword("CurrentState", 112); }),
+            "state staged", +[](sim::MachineBuilder& b, sim::Registry&,
+                                const std::string&) { b.Dword("CurrentState", 0x40); }),
+        std::make_pair(
+            "state superseded", +[](sim::MachineBuilder& b, sim::Registry&,
+                                    const std::string&) { b.Dword("CurrentState", 0x50); }),
         std::make_pair(
             "state absent",
             +[](sim::MachineBuilder&, sim::Registry& r, const std::string& key) {
@@ -230,10 +233,43 @@ TEST_F(VistaScanTest, RejectedPackagesReadNoMoreThanTheirFilterValues) {
   Package("Package_for_A~1~1").String("InstallClient", "Other");
   Package("Package_for_B~1~1").Dword("CurrentState", 0);
   Scan();
-  // The uninstall key (absent), the packages key and two packages; the first package is
-  // rejected after one value, the second after two.
-  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 4);
+  // The uninstall key (absent), the packages key, two packages and the user's uninstall key
+  // (absent); the first package is rejected after one value, the second after two.
+  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 5);
   EXPECT_EQ(machine().calls["RegQueryValueExA"], 3);
+}
+
+TEST_F(VistaScanTest, InstalledAndPermanentStatesQualifyAndSoDoesSeven) {
+  Package("Package_for_A~1~1").Dword("CurrentState", 0x70);
+  Package("Package_for_B~1~1").Dword("CurrentState", 0x80);
+  Package("Package_for_C~1~1").Dword("CurrentState", 7);
+  EXPECT_EQ(Scan(),
+            "A/11/2Microsoft Corporation/3/4/5/6/720080304/8\n"
+            "B/11/2Microsoft Corporation/3/4/5/6/720080304/8\n"
+            "C/11/2Microsoft Corporation/3/4/5/6/720080304/8\n");
+}
+
+// 64-bit Windows: the 64-bit view, then the 32-bit one, the packages (64-bit view only), then
+// the user's products. A product that both views hold is listed once.
+TEST_F(VistaScanTest, SixtyFourBitWindowsListsBothViewsThenThePackagesThenTheUser) {
+  builder().With([](sim::Facts& f) { f.nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64; });
+  Entry("Native", {{"DisplayName", "Native Tool"}});
+  Entry("Runtime", {{"DisplayName", "Shared Runtime"}});
+  Entry("Legacy", {{"DisplayName", "Legacy Tool"}}, "Wow6432Node");
+  Entry("Runtime", {{"DisplayName", "Shared Runtime"}}, "Wow6432Node");
+  Entry("Chat", {{"DisplayName", "Chat Client"}}, "HKCU");
+  Package(kExampleKey);
+  builder()
+      .Key("SOFTWARE\\Wow6432Node" + std::string(kPackagesPath).substr(8) + "\\Package_for_KB9~1~1")
+      .String("InstallClient", "WindowsUpdateAgent")
+      .Dword("CurrentState", 0x70)
+      .Dword("Visibility", 1);
+  EXPECT_EQ(Scan(),
+            "Native Tool/1/2/3/4/5/6/7/8\n"
+            "Shared Runtime/1/2/3/4/5/6/7/8\n"
+            "Legacy Tool/1/2/3/4/5/6/7/8\n"
+            "KB100001/16.0.1.0/2Microsoft Corporation/3/4/5/6/720080304/8\n"
+            "Chat Client/1/2/3/4/5/6/7/8\n");
 }
 
 TEST(VistaPackageNames, DisplayNameAndVersionFromTheKeyName) {

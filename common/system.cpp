@@ -1,0 +1,15 @@
+#include "common/system.h"
+
+#include <cstring>
+
+#include "common/late_bound.h"
+
+WORD GetNativeArchitecture() {
+  PGETNATIVESYSTEMINFO getNativeSystemInfo =
+      LookUpFunction<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+  if (getNativeSystemInfo == nullptr) return PROCESSOR_ARCHITECTURE_UNKNOWN;
+  SYSTEM_INFO system;
+  std::memset(&system, 0, sizeof(system));
+  getNativeSystemInfo(&system);
+  return system.wProcessorArchitecture;
+}
