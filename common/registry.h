@@ -2,7 +2,12 @@
 // construction, values read into a zero-filled area one byte longer than offered.
 #pragma once
 
+#include "common/capacities.h"
 #include "platform/win32.h"
+
+// The area a subkey name is enumerated into; its size is part of the type, so an area of
+// another size does not compile.
+typedef char KeyName[kKeyNameCapacity + 1];
 
 // Owns one open key and closes it when it goes out of scope (or on Close/reopen).
 class KeyHolder {
@@ -35,6 +40,49 @@ bool ReadValueDword(HKEY key, const char* name, DWORD* number);
 enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
 EnumStep NextEnumStep(LONG result);
 
-// Enumerates the subkey at `index` into `name` (512 characters plus terminator, zero-filled
-// first, class area likewise). Returns the registry's result.
-LONG EnumSubkey(HKEY key, DWORD index, char* name);
+// Enumerates the subkey at `index` into `name` (zero-filled first, the class area likewise).
+// Returns the registry's result.
+LONG EnumSubkey(HKEY key, DWORD index, KeyName& name);
+
+// Walks the subkeys of a key it opens and owns, in index order, with its own name area:
+//
+//   SubkeyWalk devices;
+//   if (!devices.Open(HKEY_LOCAL_MACHINE, path, KEY_ENUMERATE_SUB_KEYS)) return ...;
+//   while (devices.NextChild(KEY_QUERY_VALUE)) Read(devices.Child());
+//
+// Both keys are closed on every path: the child when the walk moves on, the parent with it.
+class SubkeyWalk {
+ public:
+  // What ends the walk besides the end of the list. Normally an index whose name does not
+  // fit is skipped (NextEnumStep); a search that must not look past a failure ends at any.
+  enum Ending { kSkipLongNames, kEndAtAnyFailure };
+  enum : DWORD { kEveryIndex = 0xFFFFFFFF };
+
+  // `indexLimit` bounds the indices asked for, skipped ones included.
+  explicit SubkeyWalk(Ending ending = kSkipLongNames, DWORD indexLimit = kEveryIndex);
+  SubkeyWalk(const SubkeyWalk&) = delete;
+  SubkeyWalk& operator=(const SubkeyWalk&) = delete;
+
+  // Opens the key whose subkeys are walked (closing any earlier one) and starts at index 0.
+  bool Open(HKEY root, const char* path, REGSAM access);
+  // Moves to the next subkey the ending admits; false once the walk has ended.
+  bool Next();
+  // Moves to the next subkey that also opens with `access`; a subkey that does not open is
+  // passed over.
+  bool NextChild(REGSAM access);
+  // Closes the parent and the child; the name of the current subkey stays.
+  void Close();
+
+  HKEY Key() const { return parent_.Get(); }
+  HKEY Child() const { return child_.Get(); }
+  const char* Name() const { return name_; }
+
+ private:
+  KeyHolder parent_;
+  KeyHolder child_;
+  Ending ending_;
+  DWORD indexLimit_;
+  DWORD index_;
+  bool ended_;
+  KeyName name_;
+};

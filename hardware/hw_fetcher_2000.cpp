@@ -9,7 +9,6 @@ namespace {
 
 enum {
   kKeyPathCapacity = 512,
-  kNameCapacity = 512,
   kValueCapacity = 512,
   kDescriptionCapacity = 4096,
   kInstanceValues = 4,  // "0" to "3"; a service's own count is not trusted
@@ -54,33 +53,21 @@ void CHwFetcher2000::AddReduced(EntryList& entries, const char* text, EntryReduc
 bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char* buffer,
                                int capacity) {
   EntryList entries(WorkText, kWorkCapacity);
-  KeyHolder services;
+  SubkeyWalk services;
   if (!services.Open(HKEY_LOCAL_MACHINE, kServicesPath, KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
   const bool needsLocation = SameTextIgnoringCase(className, "net");
 
-  char serviceName[kNameCapacity + 1];
-  for (DWORD serviceIndex = 0;; ++serviceIndex) {
-    EnumStep step = NextEnumStep(EnumSubkey(services.Get(), serviceIndex, serviceName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder service;
-    if (!service.Open(services.Get(), serviceName, KEY_ENUMERATE_SUB_KEYS)) continue;
-
-    char subkeyName[kNameCapacity + 1];
-    for (DWORD subkeyIndex = 0;; ++subkeyIndex) {
-      EnumStep step = NextEnumStep(EnumSubkey(service.Get(), subkeyIndex, subkeyName));
-      if (step == kEnumEnd) break;
-      if (step == kEnumSkip) continue;
-      KeyHolder subkey;
-      if (!subkey.Open(service.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
-
+  while (services.Next()) {
+    SubkeyWalk subkeys;
+    if (!subkeys.Open(services.Key(), services.Name(), KEY_ENUMERATE_SUB_KEYS)) continue;
+    while (subkeys.NextChild(KEY_QUERY_VALUE)) {
       for (int index = 0; index < kInstanceValues; ++index) {
         char valueName[16];
         std::memset(valueName, 0, sizeof(valueName));
         wsprintfA(valueName, "%d", index);
         char instance[kValueCapacity + 1];
-        if (!ReadValueText(subkey.Get(), valueName, instance, kValueCapacity)) continue;
+        if (!ReadValueText(subkeys.Child(), valueName, instance, kValueCapacity)) continue;
         char path[kKeyPathCapacity + 1];
         if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
         KeyHolder device;
@@ -175,20 +162,14 @@ bool CHwFetcher2000::GetDefaultPrinter(char* buffer, int capacity) {
 // that answers an empty text, not "None", when the key holds no readable description.
 bool CHwFetcher2000::GetMonitor(char* buffer, int capacity) {
   std::memset(WorkText, 0, sizeof(WorkText));
-  KeyHolder monitors;
+  SubkeyWalk monitors;
   if (!monitors.Open(HKEY_LOCAL_MACHINE,
                      "SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\Default_Monitor",
                      KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
 
-  char instanceName[kNameCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(monitors.Get(), index, instanceName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder instance;
-    if (!instance.Open(monitors.Get(), instanceName, KEY_QUERY_VALUE)) continue;
-    if (ReadValueText(instance.Get(), "DeviceDesc", WorkText, kWorkCapacity)) {
+  while (monitors.NextChild(KEY_QUERY_VALUE)) {
+    if (ReadValueText(monitors.Child(), "DeviceDesc", WorkText, kWorkCapacity)) {
       BoundedCopy(buffer, WorkText, capacity);
       return true;
     }

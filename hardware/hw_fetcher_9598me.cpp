@@ -23,22 +23,13 @@ CHwFetcher9598Me::~CHwFetcher9598Me() {}
 // Windows 9x checks no access rights, so the enumerated key is opened for values only.
 bool CHwFetcher9598Me::GetDevicesOfClass(const char* className, char* buffer, int capacity) {
   EntryList entries(WorkText, kWorkCapacity);
-  KeyHolder nodes;
+  SubkeyWalk nodes;
   if (!nodes.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_QUERY_VALUE))
     return AnswerNone(buffer, capacity);
 
-  char nodeName[kKeyPathCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(nodes.Get(), index, nodeName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-
+  while (nodes.NextChild(KEY_QUERY_VALUE)) {
     char hardwareKey[kValueCapacity + 1];
-    {
-      KeyHolder node;
-      if (!node.Open(nodes.Get(), nodeName, KEY_QUERY_VALUE)) continue;
-      if (!ReadValueText(node.Get(), "HardWareKey", hardwareKey, kValueCapacity)) continue;
-    }
+    if (!ReadValueText(nodes.Child(), "HardWareKey", hardwareKey, kValueCapacity)) continue;
 
     char path[kKeyPathCapacity + 1];
     if (!FormatPath(path, kKeyPathCapacity, "Enum\\%s", hardwareKey)) continue;
