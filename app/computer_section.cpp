@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/sections.h"
+#include "common/capacities.h"
 #include "platform/win32.h"
 #include "report/sorvik_out.h"
 #include "sysid/os_info.h"
@@ -9,11 +10,8 @@
 
 namespace {
 
-// Room for any int in "%d", "-2147483648" included.
-enum { kValueCapacity = 2048, kNumberCapacity = 11 };
-
 void WriteNumber(int level, const char* name, int number) {
-  char text[kNumberCapacity + 1];
+  char text[kIntTextCapacity + 1];
   std::memset(text, 0, sizeof(text));
   wsprintfA(text, "%d", number);
   g_pOut->WriteElement(level, name, text);
@@ -22,37 +20,37 @@ void WriteNumber(int level, const char* name, int number) {
 }  // namespace
 
 bool WriteComputerSection() {
-  char value[kValueCapacity + 1];
+  char value[kElementValueCapacity + 1];
 
   g_pOut->WriteText(0, "<computer>\n");
 
   std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetIp(value, kValueCapacity);
+  g_pPcFetcher->GetIp(value, kElementValueCapacity);
   g_pOut->WriteElement(1, "ip", value);
 
   std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetPcName(value, kValueCapacity);
+  g_pPcFetcher->GetPcName(value, kElementValueCapacity);
   g_pOut->WriteElement(1, "computerName", value);
 
   std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetUser(value, kValueCapacity);
+  g_pPcFetcher->GetUser(value, kElementValueCapacity);
   g_pOut->WriteElement(1, "userName", value);
 
   g_pOut->WriteText(1, "<os>\n");
 
   std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetOsFullName(value, kValueCapacity);
+  g_pOsInfo->GetOsFullName(value, kElementValueCapacity);
   g_pOut->WriteElement(2, "fullName", value);
 
   std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetProductId(value, kValueCapacity);
+  g_pOsInfo->GetProductId(value, kElementValueCapacity);
   g_pOut->WriteElement(2, "productId", value);
 
   int major = 0;
   int minor = 0;
   int platformId = 0;
   std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetVersionData(&major, &minor, &platformId, value, kValueCapacity);
+  g_pOsInfo->GetVersionData(&major, &minor, &platformId, value, kElementValueCapacity);
 
   g_pOut->WriteText(2, "<getVersionEx>\n");
   WriteNumber(3, "majorVersion", major);

@@ -12,11 +12,6 @@
 namespace {
 
 enum {
-  kValueCapacity = 2048,
-  kMemorySizeBytes = 80,
-  kSizeTextCapacity = 80,
-  kParseCapacity = 4096,
-  kLineCapacity = 2048,
   kDriveTypeCapacity = 20,
   kMaxDriveLines = 30,
 };
@@ -74,12 +69,12 @@ void WriteDriveLines(const char* parseCopy) {
   for (int count = 0; count < kMaxDriveLines; ++count) {
     if (*current == '\0' || *current == '(') break;
     const char letter = current[0];
-    char line[kLineCapacity + 1];
+    char line[kReportLineCapacity + 1];
     std::memset(line, 0, sizeof(line));
     if (current[2] == 'C' || current[2] == 'R') {
       char type[kDriveTypeCapacity + 1];
       std::memset(type, 0, sizeof(type));
-      BoundedCopy(type, current[2] == 'C' ? "cd" : "removable", kDriveTypeCapacity);
+      BoundedCopy(type, current[2] == 'C' ? "cd" : "removable");
       wsprintfA(line, "<drive type=\"%s\" letter=\"%c\" />\n", type, letter);
       current += 5;
     } else {
@@ -106,22 +101,22 @@ void WriteDriveLines(const char* parseCopy) {
 void WriteDiskElement(const char* driveList) {
   char totalText[kSizeTextCapacity + 1];
   char availableText[kSizeTextCapacity + 1];
-  char parseCopy[kParseCapacity + 1];
+  char parseCopy[kElementValueCapacity + 1];
   std::memset(totalText, 0, sizeof(totalText));
   std::memset(availableText, 0, sizeof(availableText));
   std::memset(parseCopy, 0, sizeof(parseCopy));
-  BoundedCopy(parseCopy, driveList, kValueCapacity);
+  BoundedCopy(parseCopy, driveList);
   // Without a complete summary there is no disk element at all.
   if (!ParseDriveSummary(parseCopy, totalText, availableText)) return;
 
-  char line[kLineCapacity + 1];
+  char line[kReportLineCapacity + 1];
   std::memset(line, 0, sizeof(line));
   wsprintfA(line, "<disk totalSpaceMb=\"%s\" availableSpaceMb=\"%s\">\n", totalText, availableText);
   g_pOut->WriteText(1, line);
 
   // The summary search cut the copy; the entries are read from a fresh one.
   std::memset(parseCopy, 0, sizeof(parseCopy));
-  BoundedCopy(parseCopy, driveList, kValueCapacity);
+  BoundedCopy(parseCopy, driveList);
   WriteDriveLines(parseCopy);
   g_pOut->WriteText(1, "</disk>\n");
 }
@@ -129,27 +124,27 @@ void WriteDiskElement(const char* driveList) {
 }  // namespace
 
 bool WriteDeviceSection() {
-  char value[kValueCapacity + 1];
+  char value[kElementValueCapacity + 1];
   g_pOut->WriteText(0, "<device>\n");
 
   std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetCpu(value, kValueCapacity);
+  g_pHwFetcher->GetCpu(value, kElementValueCapacity);
   g_pOut->WriteElement(1, "cpu", value);
 
   std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetRam(value, kValueCapacity);
-  char memorySize[kMemorySizeBytes];
+  g_pHwFetcher->GetRam(value, kElementValueCapacity);
+  char memorySize[kIntTextCapacity + 1];
   std::memset(memorySize, 0, sizeof(memorySize));
   if (!NormalizeRamSize(memorySize, value)) memorySize[0] = '\0';
   g_pOut->WriteElement(1, "ramMb", memorySize);
 
   std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetDrives(value, kValueCapacity);
+  g_pHwFetcher->GetDrives(value, kElementValueCapacity);
   WriteDiskElement(value);
 
   for (const DeviceElement& element : kDeviceElements) {
     std::memset(value, 0, sizeof(value));
-    if (!(g_pHwFetcher->*element.slot)(value, kValueCapacity)) value[0] = '\0';
+    if (!(g_pHwFetcher->*element.slot)(value, kElementValueCapacity)) value[0] = '\0';
     g_pOut->WriteElement(1, element.name, value);
   }
 

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/sections.h"
+#include "common/capacities.h"
 #include "platform/files.h"
 #include "platform/win32.h"
 #include "report/sorvik_out.h"
@@ -16,8 +17,6 @@ int SoftwareTotal = 0;
 
 namespace {
 
-enum { kValueCapacity = 2048 };
-
 // The elements after "name", in the order the report has always had them.
 const struct {
   int field;
@@ -30,7 +29,7 @@ const struct {
 void WriteInstalled(const char* line) {
   if (g_pSwInfo->ParseLine(line) == 0) return;
 
-  char value[kValueCapacity + 1];
+  char value[kElementValueCapacity + 1];
   std::memset(value, 0, sizeof(value));
   g_pSwInfo->GetField(0, value);
 
@@ -48,7 +47,7 @@ void WriteInstalled(const char* line) {
     ++ApplicationCount;
   }
 
-  char startTag[64 + 1];
+  char startTag[kReportLineCapacity + 1];
   std::memset(startTag, 0, sizeof(startTag));
   wsprintfA(startTag, "<installed type=\"%s\">\n", type);
   g_pOut->WriteText(1, startTag);
@@ -100,7 +99,7 @@ bool WriteStatisticsSection() {
   };
   g_pOut->WriteText(0, "<statistics>\n");
   for (const auto& count : counts) {
-    char number[16 + 1];
+    char number[kIntTextCapacity + 1];
     std::memset(number, 0, sizeof(number));
     wsprintfA(number, "%d", count.count);
     g_pOut->WriteElement(1, count.element, number);

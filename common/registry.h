@@ -2,6 +2,8 @@
 // construction, values read into a zero-filled area one byte longer than offered.
 #pragma once
 
+#include <cstddef>
+
 #include "common/capacities.h"
 #include "platform/win32.h"
 
@@ -30,6 +32,12 @@ class KeyHolder {
 // with at most `offered` bytes of data. The value's type is not looked at. False when the
 // value is absent or longer than offered; the area is then all zero.
 bool ReadValueText(HKEY key, const char* name, char* area, DWORD offered);
+// The same, offering the capacity that the area's type carries.
+template <size_t N>
+bool ReadValueText(HKEY key, const char* name, char (&area)[N]) {
+  static_assert(N > 1, "an area holds a capacity and a terminator");
+  return ReadValueText(key, name, area, static_cast<DWORD>(N - 1));
+}
 
 // Reads a value as a 4-byte number; false (number untouched) when it is absent or longer.
 bool ReadValueDword(HKEY key, const char* name, DWORD* number);

@@ -8,9 +8,6 @@
 namespace {
 
 enum {
-  kKeyPathCapacity = 512,
-  kValueCapacity = 512,
-  kDescriptionCapacity = 4096,
   kInstanceValues = 4,  // "0" to "3"; a service's own count is not trusted
   kScsiRange = 10,
 };
@@ -52,7 +49,7 @@ void CHwFetcher2000::AddReduced(EntryList& entries, const char* text, EntryReduc
 // instances elsewhere. Nothing is cached; each class walks the whole tree again.
 bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char* buffer,
                                int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   SubkeyWalk services;
   if (!services.Open(HKEY_LOCAL_MACHINE, kServicesPath, KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
@@ -63,25 +60,23 @@ bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char*
     if (!subkeys.Open(services.Key(), services.Name(), KEY_ENUMERATE_SUB_KEYS)) continue;
     while (subkeys.NextChild(KEY_QUERY_VALUE)) {
       for (int index = 0; index < kInstanceValues; ++index) {
-        char valueName[16];
+        char valueName[kIntTextCapacity + 1];
         std::memset(valueName, 0, sizeof(valueName));
         wsprintfA(valueName, "%d", index);
-        char instance[kValueCapacity + 1];
-        if (!ReadValueText(subkeys.Child(), valueName, instance, kValueCapacity)) continue;
+        char instance[kDeviceValueCapacity + 1];
+        if (!ReadValueText(subkeys.Child(), valueName, instance)) continue;
         char path[kKeyPathCapacity + 1];
-        if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
+        if (!FormatPath(path, kDevicePathFormat, instance)) continue;
         KeyHolder device;
         if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
 
-        char text[kValueCapacity + 1];
+        char text[kDeviceValueCapacity + 1];
         // Only network adapters with a bus location are physical ones.
-        if (needsLocation &&
-            !ReadValueText(device.Get(), "LocationInformation", text, kValueCapacity))
-          continue;
-        if (!ReadValueText(device.Get(), "Class", text, kValueCapacity)) continue;
+        if (needsLocation && !ReadValueText(device.Get(), "LocationInformation", text)) continue;
+        if (!ReadValueText(device.Get(), "Class", text)) continue;
         if (!SameTextIgnoringCase(text, className)) continue;
-        if (!ReadValueText(device.Get(), "FriendlyName", text, kValueCapacity) &&
-            !ReadValueText(device.Get(), "DeviceDesc", text, kValueCapacity))
+        if (!ReadValueText(device.Get(), "FriendlyName", text) &&
+            !ReadValueText(device.Get(), "DeviceDesc", text))
           continue;
         AddReduced(entries, text, reduce);
       }
@@ -94,27 +89,26 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
                                  EntryReducer reduce, char* buffer, int capacity) {
   char enumPath[kKeyPathCapacity + 1];
   KeyHolder enumKey;
-  if (!FormatPath(enumPath, kKeyPathCapacity, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum",
-                  serviceName) ||
+  if (!FormatPath(enumPath, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum", serviceName) ||
       !enumKey.Open(HKEY_LOCAL_MACHINE, enumPath, KEY_QUERY_VALUE))
     return AnswerNone(buffer, capacity);
 
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   for (int index = 0; index < kInstanceValues; ++index) {
-    char valueName[16];
+    char valueName[kIntTextCapacity + 1];
     std::memset(valueName, 0, sizeof(valueName));
     wsprintfA(valueName, "%d", index);
-    char instance[kValueCapacity + 1];
-    if (!ReadValueText(enumKey.Get(), valueName, instance, kValueCapacity)) continue;
+    char instance[kDeviceValueCapacity + 1];
+    if (!ReadValueText(enumKey.Get(), valueName, instance)) continue;
     if (std::strstr(instance, skipMarker) != nullptr) continue;
     char path[kKeyPathCapacity + 1];
-    if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
+    if (!FormatPath(path, kDevicePathFormat, instance)) continue;
 
     char description[kDescriptionCapacity + 1];
     {
       KeyHolder device;
       if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-      if (!ReadValueText(device.Get(), "DeviceDesc", description, kDescriptionCapacity)) continue;
+      if (!ReadValueText(device.Get(), "DeviceDesc", description)) continue;
     }
     AddReduced(entries, description, reduce);
   }
@@ -123,7 +117,7 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
 
 // CD-ROM units as the SCSI port drivers map them; addresses of 10 and above are not looked at.
 bool CHwFetcher2000::GetCdrom(char* buffer, int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   for (int port = 0; port < kScsiRange; ++port) {
     for (int bus = 0; bus < kScsiRange; ++bus) {
       for (int target = 0; target < kScsiRange; ++target) {
@@ -136,10 +130,10 @@ bool CHwFetcher2000::GetCdrom(char* buffer, int capacity) {
                     port, bus, target, unit);
           KeyHolder unitKey;
           if (!unitKey.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-          char text[kValueCapacity + 1];
-          if (!ReadValueText(unitKey.Get(), "Type", text, kValueCapacity)) continue;
+          char text[kDeviceValueCapacity + 1];
+          if (!ReadValueText(unitKey.Get(), "Type", text)) continue;
           if (!SameTextIgnoringCase(text, "CdRomPeripheral")) continue;
-          if (!ReadValueText(unitKey.Get(), "Identifier", text, kValueCapacity)) continue;
+          if (!ReadValueText(unitKey.Get(), "Identifier", text)) continue;
           unitKey.Close();
           entries.Add(text);
         }
@@ -169,7 +163,7 @@ bool CHwFetcher2000::GetMonitor(char* buffer, int capacity) {
     return AnswerNone(buffer, capacity);
 
   while (monitors.NextChild(KEY_QUERY_VALUE)) {
-    if (ReadValueText(monitors.Child(), "DeviceDesc", WorkText, kWorkCapacity)) {
+    if (ReadValueText(monitors.Child(), "DeviceDesc", WorkText)) {
       BoundedCopy(buffer, WorkText, capacity);
       return true;
     }

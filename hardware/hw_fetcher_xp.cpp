@@ -6,7 +6,6 @@
 namespace {
 
 enum {
-  kDescriptionCapacity = 4096,
   kInstances = 4,
 };
 
@@ -38,11 +37,10 @@ bool CHwFetcherXp::WalkMonitorModel(EntryReducer reduce, char* buffer, int capac
                                  KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
 
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   while (instances.NextChild(KEY_QUERY_VALUE)) {
     char description[kDescriptionCapacity + 1];
-    if (!ReadValueText(instances.Child(), "DeviceDesc", description, kDescriptionCapacity))
-      continue;
+    if (!ReadValueText(instances.Child(), "DeviceDesc", description)) continue;
     AddReduced(entries, description, reduce);
   }
   return AnswerList(entries, buffer, capacity);

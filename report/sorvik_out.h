@@ -8,7 +8,7 @@ class CPcFetcher;
 
 class CSorvikOut : public CXmlOut {
  public:
-  enum { kTimeCapacity = 40, kCandidateCount = 100 };
+  enum { kCandidateCount = 100 };
 
   CSorvikOut();
   ~CSorvikOut() override;
@@ -22,11 +22,11 @@ class CSorvikOut : public CXmlOut {
   bool MakeDefaultPath(CPcFetcher* identity);
   bool MakeOutPath(CPcFetcher* identity, char* outArgument);
   bool MakeTempFile();
-  void FormatCreationTime(char* output);  // output: kTimeCapacity + 1
+  void FormatCreationTime(char (&output)[kCreationTimeCapacity + 1]);
 
-  char LineBuffer[kTextCapacity + 1];
-  char ReportPath[kPathCapacity + 1];
-  char TempFilePath[kPathCapacity + 1];
+  char LineBuffer[kReportTextCapacity + 1];
+  char ReportPath[kFilePathCapacity + 1];
+  char TempFilePath[kFilePathCapacity + 1];
 
  private:
   bool FindFreeName(CPcFetcher* identity, const char* folder);
