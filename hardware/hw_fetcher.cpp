@@ -6,6 +6,7 @@
 #include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/text.h"
+#include "hardware/drive_list.h"
 
 namespace {
 
@@ -203,14 +204,14 @@ bool CHwFetcher::GetDrives(char* buffer, int capacity) {
     std::memset(rootPath, 0, sizeof(rootPath));
     wsprintfA(rootPath, "%s\\", drive);
 
-    char entry[kDriveEntryCapacity + 1];
+    drive_list::EntryText entry;
     std::memset(entry, 0, sizeof(entry));
     switch (GetDriveTypeA(rootPath)) {
       case DRIVE_REMOVABLE:
-        wsprintfA(entry, "%sRM ", drive);
+        drive_list::FormatEntry(entry, drive, drive_list::kRemovable, "", "");
         break;
       case DRIVE_CDROM:
-        wsprintfA(entry, "%sCD ", drive);
+        drive_list::FormatEntry(entry, drive, drive_list::kCdrom, "", "");
         break;
       case DRIVE_FIXED: {
         ULONGLONG freeBytes = GetFreeBytes(rootPath);
@@ -221,7 +222,7 @@ bool CHwFetcher::GetDrives(char* buffer, int capacity) {
         char freeText[kUnsigned64TextCapacity + 1];
         FormatUnsigned64(ToMegabytes(totalBytes), totalText);
         FormatUnsigned64(ToMegabytes(freeBytes), freeText);
-        wsprintfA(entry, "%s%sM/%sM ", drive, totalText, freeText);
+        drive_list::FormatEntry(entry, drive, drive_list::kFixed, totalText, freeText);
         break;
       }
       default:  // unknown, no root, network share, RAM disk: not listed, not counted
@@ -234,9 +235,8 @@ bool CHwFetcher::GetDrives(char* buffer, int capacity) {
   char freeText[kUnsigned64TextCapacity + 1];
   FormatUnsigned64(ToMegabytes(totalSum), totalText);
   FormatUnsigned64(ToMegabytes(freeSum), freeText);
-  char summary[kDriveEntryCapacity + 1];
-  std::memset(summary, 0, sizeof(summary));
-  wsprintfA(summary, "(TOTAL:%sM/%sM)", totalText, freeText);
+  drive_list::EntryText summary;
+  drive_list::FormatSummary(summary, totalText, freeText);
   BoundedAppend(WorkText, summary);
 
   BoundedCopy(buffer, WorkText, capacity);
