@@ -65,11 +65,11 @@ void WriteInstalled(const char* line) {
 
 void WriteSoftwareSection() {
   g_pOut->WriteText(0, "<software>\n");
-  if (g_pSwFetcher->GetSoftwareList(g_pOut->TempFilePath, true)) {
+  if (g_pSwFetcher->GetSoftwareList(g_pOut->TempFilePath(), true)) {
     ApplicationCount = 0;
     UpdateCount = 0;
     ComponentCount = 0;
-    FILE* file = OpenPathA(g_pOut->TempFilePath, "r");
+    FILE* file = OpenPathA(g_pOut->TempFilePath(), "r");
     if (file != nullptr) {
       // Lines are taken whole: a long line is one record, not several pieces.
       {
@@ -77,10 +77,8 @@ void WriteSoftwareSection() {
         while (reader.Next()) WriteInstalled(reader.Line());
       }
       std::fclose(file);
-      DeleteFileA(g_pOut->TempFilePath);
-      // The name is free again: the report writer must not delete it a second time, when
-      // another program may have been given it meanwhile.
-      g_pOut->TempFilePath[0] = '\0';
+      // Read: the report writer deletes it now rather than at the end of the run.
+      g_pOut->ReleaseTempFile();
     }
   }
   g_pOut->WriteText(0, "</software>\n");

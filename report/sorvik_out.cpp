@@ -34,9 +34,9 @@ bool FileExists(const char* path) {
 
 }  // namespace
 
-CSorvikOut::CSorvikOut() : LineBuffer(), ReportPath(), TempFilePath() {}
+CSorvikOut::CSorvikOut() : LineBuffer(), ReportPath(), tempFilePath_() {}
 
-CSorvikOut::~CSorvikOut() { DeleteTempFile(); }
+CSorvikOut::~CSorvikOut() { ReleaseTempFile(); }
 
 bool CSorvikOut::OpenReport(CPcFetcher* identity, char* outArgument) {
   bool pathChosen = (outArgument == nullptr || outArgument[0] == '\0')
@@ -57,7 +57,7 @@ bool CSorvikOut::OpenReport(CPcFetcher* identity, char* outArgument) {
 void CSorvikOut::CloseReport() {
   WriteText(0, kRootEnd);
   CloseFile();
-  DeleteTempFile();
+  ReleaseTempFile();
 }
 
 bool CSorvikOut::GetExeFolder(char* output, int capacity) {
@@ -137,8 +137,8 @@ bool CSorvikOut::MakeOutPath(CPcFetcher* identity, char* outArgument) {
 }
 
 bool CSorvikOut::MakeTempFile() {
-  DeleteTempFile();
-  return MakeTempFilePath(TempFilePath, kFilePathCapacity);
+  ReleaseTempFile();
+  return MakeTempFilePath(tempFilePath_, kFilePathCapacity);
 }
 
 void CSorvikOut::FormatCreationTime(char (&output)[kCreationTimeCapacity + 1]) {
@@ -164,10 +164,10 @@ bool CSorvikOut::FindFreeName(CPcFetcher* identity, const char* folder) {
   return false;
 }
 
-// The software section deletes the record file once it has read it; when it did not get
-// that far, the file would otherwise be left behind in the temporary folder.
-void CSorvikOut::DeleteTempFile() {
-  if (TempFilePath[0] == '\0') return;
-  DeleteFileA(TempFilePath);
-  std::memset(TempFilePath, 0, sizeof TempFilePath);
+// Once deleted, the name is free again: another program may be given it, so it is never
+// deleted a second time.
+void CSorvikOut::ReleaseTempFile() {
+  if (tempFilePath_[0] == '\0') return;
+  DeleteFileA(tempFilePath_);
+  std::memset(tempFilePath_, 0, sizeof tempFilePath_);
 }

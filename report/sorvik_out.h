@@ -1,5 +1,5 @@
 // CSorvikOut: the report file of a run: where it goes, how it is named, the root element,
-// and the temporary software record file.
+// and the temporary software record file, which it alone makes and deletes.
 #pragma once
 
 #include "report/xml_out.h"
@@ -26,9 +26,15 @@ class CSorvikOut : public CXmlOut {
 
   char LineBuffer[kReportTextCapacity + 1];
   char ReportPath[kFilePathCapacity + 1];
-  char TempFilePath[kFilePathCapacity + 1];
+
+  // The record file made by OpenReport (MakeTempFile); empty when there is none.
+  const char* TempFilePath() const { return tempFilePath_; }
+  // Deletes the record file and forgets its name. The software section calls it once it has
+  // read the file; CloseReport and the destructor call it for a run that did not get so far.
+  void ReleaseTempFile();
 
  private:
   bool FindFreeName(CPcFetcher* identity, const char* folder);
-  void DeleteTempFile();
+
+  char tempFilePath_[kFilePathCapacity + 1];
 };

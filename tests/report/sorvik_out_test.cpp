@@ -249,7 +249,7 @@ TEST_F(SorvikOutTest, TheTemporaryFileIsMadeWithThePrefixInTheTemporaryFolder) {
   CSorvikOut out;
   char argument[kFilePathCapacity + 1] = "C:\\out\\r.xml";
   ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
-  std::string temp = out.TempFilePath;
+  std::string temp = out.TempFilePath();
   ASSERT_EQ(0u, temp.find("C:\\TEMP\\sor")) << temp;
   std::vector<std::string> files = folder_.List("TEMP");
   ASSERT_EQ(1u, files.size());
@@ -266,7 +266,7 @@ TEST_F(SorvikOutTest, TheTemporaryFileNeverOutlivesTheReport) {
     EXPECT_EQ(1u, folder_.List("TEMP").size());
     out.CloseReport();
     EXPECT_EQ(std::vector<std::string>{}, folder_.List("TEMP"));
-    EXPECT_STREQ("", out.TempFilePath);
+    EXPECT_STREQ("", out.TempFilePath());
   }
   {
     // The run stopped before the report was closed.
@@ -276,10 +276,11 @@ TEST_F(SorvikOutTest, TheTemporaryFileNeverOutlivesTheReport) {
   }
   EXPECT_EQ(std::vector<std::string>{}, folder_.List("TEMP"));
   {
-    // The software section consumed and deleted it already; nothing else is touched.
+    // The software section had it released already; nothing else is touched.
     CSorvikOut out;
     ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
-    ASSERT_TRUE(DeleteFileA(out.TempFilePath));
+    out.ReleaseTempFile();
+    EXPECT_STREQ("", out.TempFilePath());
     folder_.Write("TEMP/other.tmp", "keep");
     out.CloseReport();
   }
