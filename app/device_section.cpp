@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/elements.h"
 #include "app/globals.h"
 #include "app/sections.h"
 #include "hardware/drive_list.h"
@@ -15,13 +16,12 @@ enum {
   kMaxDriveLines = 30,
 };
 
-// The device elements in report order (not slot order).
-struct DeviceElement {
-  const char* name;
-  bool (CHwFetcher::*slot)(char* buffer, int capacity);
-};
+// The processor, then (after the memory and the disk) the device elements, in report order
+// (not slot order). A processor slot's text is written as it is left; a device slot that
+// answers false gives an empty element.
+const SlotElement<CHwFetcher> kProcessorElement[] = {{"cpu", &CHwFetcher::GetCpu}};
 
-const DeviceElement kDeviceElements[] = {
+const SlotElement<CHwFetcher> kDeviceElements[] = {
     {"monitor", &CHwFetcher::GetMonitor},
     {"mouse", &CHwFetcher::GetMouse},
     {"keyboard", &CHwFetcher::GetKeyboard},
@@ -56,7 +56,18 @@ void WriteDriveLines(const char* driveList) {
   }
 }
 
-void WriteDiskElement(const char* driveList) {
+void WriteMemoryElement() {
+  ElementValue value;
+  AskSlot(g_pHwFetcher, &CHwFetcher::GetRam, value);
+  char memorySize[kIntTextCapacity + 1];
+  std::memset(memorySize, 0, sizeof(memorySize));
+  if (!NormalizeRamSize(memorySize, value)) memorySize[0] = '\0';
+  g_pOut->WriteElement(1, "ramMb", memorySize);
+}
+
+void WriteDiskElement() {
+  ElementValue driveList;
+  AskSlot(g_pHwFetcher, &CHwFetcher::GetDrives, driveList);
   drive_list::SizeText totalText;
   drive_list::SizeText availableText;
   // Without a complete summary there is no disk element at all.
@@ -73,30 +84,11 @@ void WriteDiskElement(const char* driveList) {
 }  // namespace
 
 bool WriteDeviceSection() {
-  char value[kElementValueCapacity + 1];
   g_pOut->WriteText(0, "<device>\n");
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetCpu(value, kElementValueCapacity);
-  g_pOut->WriteElement(1, "cpu", value);
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetRam(value, kElementValueCapacity);
-  char memorySize[kIntTextCapacity + 1];
-  std::memset(memorySize, 0, sizeof(memorySize));
-  if (!NormalizeRamSize(memorySize, value)) memorySize[0] = '\0';
-  g_pOut->WriteElement(1, "ramMb", memorySize);
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetDrives(value, kElementValueCapacity);
-  WriteDiskElement(value);
-
-  for (const DeviceElement& element : kDeviceElements) {
-    std::memset(value, 0, sizeof(value));
-    if (!(g_pHwFetcher->*element.slot)(value, kElementValueCapacity)) value[0] = '\0';
-    g_pOut->WriteElement(1, element.name, value);
-  }
-
+  WriteSlotElements(1, g_pHwFetcher, kProcessorElement, kKeepText);
+  WriteMemoryElement();
+  WriteDiskElement();
+  WriteSlotElements(1, g_pHwFetcher, kDeviceElements, kEmptyText);
   return g_pOut->WriteText(0, "</device>\n");
 }
 

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "app/elements.h"
 #include "app/globals.h"
 #include "app/sections.h"
 #include "common/capacities.h"
@@ -96,11 +97,6 @@ bool WriteStatisticsSection() {
       {"numberOfComponent", ComponentCount},
   };
   g_pOut->WriteText(0, "<statistics>\n");
-  for (const auto& count : counts) {
-    char number[kIntTextCapacity + 1];
-    std::memset(number, 0, sizeof(number));
-    wsprintfA(number, "%d", count.count);
-    g_pOut->WriteElement(1, count.element, number);
-  }
+  for (const auto& count : counts) WriteNumberElement(1, count.element, count.count);
   return g_pOut->WriteText(0, "</statistics>\n");
 }

@@ -15,6 +15,20 @@ enum {
 const char kServicesPath[] = "SYSTEM\\CurrentControlSet\\Services";
 const char kDevicePathFormat[] = "SYSTEM\\CurrentControlSet\\Enum\\%s";
 
+// Opens the device key that instance value `index` of `key` names, unless the value is
+// missing, contains `skipMarker` (when given) or makes a path that would not fit.
+bool OpenInstanceDevice(HKEY key, int index, const char* skipMarker, KeyHolder& device) {
+  char valueName[kIntTextCapacity + 1];
+  std::memset(valueName, 0, sizeof(valueName));
+  wsprintfA(valueName, "%d", index);
+  char instance[kDeviceValueCapacity + 1];
+  if (!ReadValueText(key, valueName, instance)) return false;
+  if (skipMarker != nullptr && std::strstr(instance, skipMarker) != nullptr) return false;
+  char path[kKeyPathCapacity + 1];
+  if (!FormatPath(path, kDevicePathFormat, instance)) return false;
+  return device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE);
+}
+
 }  // namespace
 
 CHwFetcher2000::CHwFetcher2000() {}
@@ -60,16 +74,8 @@ bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char*
     if (!subkeys.Open(services.Key(), services.Name(), KEY_ENUMERATE_SUB_KEYS)) continue;
     while (subkeys.NextChild(KEY_QUERY_VALUE)) {
       for (int index = 0; index < kInstanceValues; ++index) {
-        char valueName[kIntTextCapacity + 1];
-        std::memset(valueName, 0, sizeof(valueName));
-        wsprintfA(valueName, "%d", index);
-        char instance[kDeviceValueCapacity + 1];
-        if (!ReadValueText(subkeys.Child(), valueName, instance)) continue;
-        char path[kKeyPathCapacity + 1];
-        if (!FormatPath(path, kDevicePathFormat, instance)) continue;
         KeyHolder device;
-        if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-
+        if (!OpenInstanceDevice(subkeys.Child(), index, nullptr, device)) continue;
         char text[kDeviceValueCapacity + 1];
         // Only network adapters with a bus location are physical ones.
         if (needsLocation && !ReadValueText(device.Get(), "LocationInformation", text)) continue;
@@ -95,19 +101,10 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
 
   EntryList entries(WorkText);
   for (int index = 0; index < kInstanceValues; ++index) {
-    char valueName[kIntTextCapacity + 1];
-    std::memset(valueName, 0, sizeof(valueName));
-    wsprintfA(valueName, "%d", index);
-    char instance[kDeviceValueCapacity + 1];
-    if (!ReadValueText(enumKey.Get(), valueName, instance)) continue;
-    if (std::strstr(instance, skipMarker) != nullptr) continue;
-    char path[kKeyPathCapacity + 1];
-    if (!FormatPath(path, kDevicePathFormat, instance)) continue;
-
     char description[kDescriptionCapacity + 1];
     {
       KeyHolder device;
-      if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
+      if (!OpenInstanceDevice(enumKey.Get(), index, skipMarker, device)) continue;
       if (!ReadValueText(device.Get(), "DeviceDesc", description)) continue;
     }
     AddReduced(entries, description, reduce);

@@ -3,13 +3,8 @@
 #include "common/registry.h"
 #include "common/text.h"
 
-namespace {
-
-enum {
-  kInstances = 4,
-};
-
-}  // namespace
+// Only the first four instances of the model are looked at.
+const DWORD kInstances = 4;
 
 CHwFetcherXp::CHwFetcherXp() {}
 CHwFetcherXp::~CHwFetcherXp() {}
