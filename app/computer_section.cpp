@@ -1,65 +1,50 @@
 #include <cstring>
 
+#include "app/elements.h"
 #include "app/globals.h"
 #include "app/sections.h"
-#include "platform/win32.h"
 #include "report/sorvik_out.h"
 #include "sysid/os_info.h"
 #include "sysid/pc_fetcher.h"
 
 namespace {
 
-// Room for any int in "%d", "-2147483648" included.
-enum { kValueCapacity = 2048, kNumberCapacity = 11 };
+// Each element shows what its slot left, whether or not the slot found the value.
+const SlotElement<CPcFetcher> kIdentityElements[] = {
+    {"ip", &CPcFetcher::GetIp},
+    {"computerName", &CPcFetcher::GetPcName},
+    {"userName", &CPcFetcher::GetUser},
+};
 
-void WriteNumber(int level, const char* name, int number) {
-  char text[kNumberCapacity + 1];
-  std::memset(text, 0, sizeof(text));
-  wsprintfA(text, "%d", number);
-  g_pOut->WriteElement(level, name, text);
+const SlotElement<COsInfo> kOsElements[] = {
+    {"fullName", &COsInfo::GetOsFullName},
+    {"productId", &COsInfo::GetProductId},
+};
+
+void WriteVersionElement() {
+  int major = 0;
+  int minor = 0;
+  int platformId = 0;
+  ElementValue servicePack;
+  std::memset(servicePack, 0, sizeof(servicePack));
+  g_pOsInfo->GetVersionData(&major, &minor, &platformId, servicePack, kElementValueCapacity);
+
+  g_pOut->WriteText(2, "<getVersionEx>\n");
+  WriteNumberElement(3, "majorVersion", major);
+  WriteNumberElement(3, "minorVersion", minor);
+  WriteNumberElement(3, "platformId", platformId);
+  g_pOut->WriteElement(3, "csdVersion", servicePack);
+  g_pOut->WriteText(2, "</getVersionEx>\n");
 }
 
 }  // namespace
 
 bool WriteComputerSection() {
-  char value[kValueCapacity + 1];
-
   g_pOut->WriteText(0, "<computer>\n");
-
-  std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetIp(value, kValueCapacity);
-  g_pOut->WriteElement(1, "ip", value);
-
-  std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetPcName(value, kValueCapacity);
-  g_pOut->WriteElement(1, "computerName", value);
-
-  std::memset(value, 0, sizeof(value));
-  g_pPcFetcher->GetUser(value, kValueCapacity);
-  g_pOut->WriteElement(1, "userName", value);
-
+  WriteSlotElements(1, g_pPcFetcher, kIdentityElements, kKeepText);
   g_pOut->WriteText(1, "<os>\n");
-
-  std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetOsFullName(value, kValueCapacity);
-  g_pOut->WriteElement(2, "fullName", value);
-
-  std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetProductId(value, kValueCapacity);
-  g_pOut->WriteElement(2, "productId", value);
-
-  int major = 0;
-  int minor = 0;
-  int platformId = 0;
-  std::memset(value, 0, sizeof(value));
-  g_pOsInfo->GetVersionData(&major, &minor, &platformId, value, kValueCapacity);
-
-  g_pOut->WriteText(2, "<getVersionEx>\n");
-  WriteNumber(3, "majorVersion", major);
-  WriteNumber(3, "minorVersion", minor);
-  WriteNumber(3, "platformId", platformId);
-  g_pOut->WriteElement(3, "csdVersion", value);
-  g_pOut->WriteText(2, "</getVersionEx>\n");
+  WriteSlotElements(2, g_pOsInfo, kOsElements, kKeepText);
+  WriteVersionElement();
   g_pOut->WriteText(1, "</os>\n");
   return g_pOut->WriteText(0, "</computer>\n");
 }

@@ -2,9 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/elements.h"
 #include "app/globals.h"
 #include "app/sections.h"
-#include "common/text.h"
+#include "hardware/drive_list.h"
 #include "hardware/hw_fetcher.h"
 #include "platform/win32.h"
 #include "report/sorvik_out.h"
@@ -12,22 +13,15 @@
 namespace {
 
 enum {
-  kValueCapacity = 2048,
-  kMemorySizeBytes = 80,
-  kSizeTextCapacity = 80,
-  kParseCapacity = 4096,
-  kLineCapacity = 2048,
-  kDriveTypeCapacity = 20,
   kMaxDriveLines = 30,
 };
 
-// The device elements in report order (not slot order).
-struct DeviceElement {
-  const char* name;
-  bool (CHwFetcher::*slot)(char* buffer, int capacity);
-};
+// The processor, then (after the memory and the disk) the device elements, in report order
+// (not slot order). A processor slot's text is written as it is left; a device slot that
+// answers false gives an empty element.
+const SlotElement<CHwFetcher> kProcessorElement[] = {{"cpu", &CHwFetcher::GetCpu}};
 
-const DeviceElement kDeviceElements[] = {
+const SlotElement<CHwFetcher> kDeviceElements[] = {
     {"monitor", &CHwFetcher::GetMonitor},
     {"mouse", &CHwFetcher::GetMouse},
     {"keyboard", &CHwFetcher::GetKeyboard},
@@ -41,118 +35,60 @@ const DeviceElement kDeviceElements[] = {
     {"usb", &CHwFetcher::GetUsb},
 };
 
-// Copies the `length` characters at `start` (at most the capacity) into a zero-filled area
-// of kSizeTextCapacity + 1.
-void CopySizeText(char* area, const char* start, size_t length) {
-  std::memset(area, 0, kSizeTextCapacity + 1);
-  if (length > kSizeTextCapacity) length = kSizeTextCapacity;
-  std::memcpy(area, start, length);
-}
-
-// The summary "(TOTAL:<total>M/<free>M)" of a drive list text; false when it is incomplete.
-bool ParseDriveSummary(char* parseCopy, char* totalText, char* availableText) {
-  const char kTotalMark[] = "TOTAL:";
-  char* total = std::strstr(parseCopy, kTotalMark);
-  if (total == nullptr) return false;
-  total += sizeof(kTotalMark) - 1;
-  char* totalEnd = std::strstr(total, "M/");
-  if (totalEnd == nullptr) return false;
-  *totalEnd = '\0';
-  CopySizeText(totalText, total, static_cast<size_t>(totalEnd - total));
-  char* available = totalEnd + 2;
-  char* availableEnd = std::strstr(available, "M)");
-  if (availableEnd == nullptr) return false;
-  *availableEnd = '\0';
-  CopySizeText(availableText, available, static_cast<size_t>(availableEnd - available));
-  return true;
-}
-
 // One drive line per entry, until the summary, the end of the text, an entry that can't be
 // read, or the line limit.
-void WriteDriveLines(const char* parseCopy) {
-  const char* current = parseCopy;
-  for (int count = 0; count < kMaxDriveLines; ++count) {
-    if (*current == '\0' || *current == '(') break;
-    const char letter = current[0];
-    char line[kLineCapacity + 1];
+void WriteDriveLines(const char* driveList) {
+  const char* cursor = driveList;
+  drive_list::Entry entry;
+  for (int count = 0; count < kMaxDriveLines && drive_list::ReadEntry(&cursor, &entry); ++count) {
+    char line[kReportLineCapacity + 1];
     std::memset(line, 0, sizeof(line));
-    if (current[2] == 'C' || current[2] == 'R') {
-      char type[kDriveTypeCapacity + 1];
-      std::memset(type, 0, sizeof(type));
-      BoundedCopy(type, current[2] == 'C' ? "cd" : "removable", kDriveTypeCapacity);
-      wsprintfA(line, "<drive type=\"%s\" letter=\"%c\" />\n", type, letter);
-      current += 5;
-    } else {
-      const char* total = current + 2;
-      const char* totalEnd = std::strstr(total, "M/");
-      if (totalEnd == nullptr) break;
-      const char* available = totalEnd + 2;
-      const char* availableEnd = std::strstr(available, "M ");
-      if (availableEnd == nullptr) break;
-      char totalText[kSizeTextCapacity + 1];
-      char availableText[kSizeTextCapacity + 1];
-      CopySizeText(totalText, total, static_cast<size_t>(totalEnd - total));
-      CopySizeText(availableText, available, static_cast<size_t>(availableEnd - available));
+    if (entry.kind == drive_list::kFixed) {
       wsprintfA(line,
                 "<drive type=\"fixed\" letter=\"%c\" totalSpaceMb=\"%s\" "
                 "availableSpaceMb=\"%s\" />\n",
-                letter, totalText, availableText);
-      current = availableEnd + 2;
+                entry.letter, entry.totalMb, entry.freeMb);
+    } else {
+      wsprintfA(line, "<drive type=\"%s\" letter=\"%c\" />\n",
+                entry.kind == drive_list::kCdrom ? "cd" : "removable", entry.letter);
     }
     g_pOut->WriteText(2, line);
   }
 }
 
-void WriteDiskElement(const char* driveList) {
-  char totalText[kSizeTextCapacity + 1];
-  char availableText[kSizeTextCapacity + 1];
-  char parseCopy[kParseCapacity + 1];
-  std::memset(totalText, 0, sizeof(totalText));
-  std::memset(availableText, 0, sizeof(availableText));
-  std::memset(parseCopy, 0, sizeof(parseCopy));
-  BoundedCopy(parseCopy, driveList, kValueCapacity);
-  // Without a complete summary there is no disk element at all.
-  if (!ParseDriveSummary(parseCopy, totalText, availableText)) return;
+void WriteMemoryElement() {
+  ElementValue value;
+  AskSlot(g_pHwFetcher, &CHwFetcher::GetRam, value);
+  char memorySize[kIntTextCapacity + 1];
+  std::memset(memorySize, 0, sizeof(memorySize));
+  if (!NormalizeRamSize(memorySize, value)) memorySize[0] = '\0';
+  g_pOut->WriteElement(1, "ramMb", memorySize);
+}
 
-  char line[kLineCapacity + 1];
+void WriteDiskElement() {
+  ElementValue driveList;
+  AskSlot(g_pHwFetcher, &CHwFetcher::GetDrives, driveList);
+  drive_list::SizeText totalText;
+  drive_list::SizeText availableText;
+  // Without a complete summary there is no disk element at all.
+  if (!drive_list::ReadSummary(driveList, totalText, availableText)) return;
+
+  char line[kReportLineCapacity + 1];
   std::memset(line, 0, sizeof(line));
   wsprintfA(line, "<disk totalSpaceMb=\"%s\" availableSpaceMb=\"%s\">\n", totalText, availableText);
   g_pOut->WriteText(1, line);
-
-  // The summary search cut the copy; the entries are read from a fresh one.
-  std::memset(parseCopy, 0, sizeof(parseCopy));
-  BoundedCopy(parseCopy, driveList, kValueCapacity);
-  WriteDriveLines(parseCopy);
+  WriteDriveLines(driveList);
   g_pOut->WriteText(1, "</disk>\n");
 }
 
 }  // namespace
 
 bool WriteDeviceSection() {
-  char value[kValueCapacity + 1];
   g_pOut->WriteText(0, "<device>\n");
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetCpu(value, kValueCapacity);
-  g_pOut->WriteElement(1, "cpu", value);
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetRam(value, kValueCapacity);
-  char memorySize[kMemorySizeBytes];
-  std::memset(memorySize, 0, sizeof(memorySize));
-  if (!NormalizeRamSize(memorySize, value)) memorySize[0] = '\0';
-  g_pOut->WriteElement(1, "ramMb", memorySize);
-
-  std::memset(value, 0, sizeof(value));
-  g_pHwFetcher->GetDrives(value, kValueCapacity);
-  WriteDiskElement(value);
-
-  for (const DeviceElement& element : kDeviceElements) {
-    std::memset(value, 0, sizeof(value));
-    if (!(g_pHwFetcher->*element.slot)(value, kValueCapacity)) value[0] = '\0';
-    g_pOut->WriteElement(1, element.name, value);
-  }
-
+  WriteSlotElements(1, g_pHwFetcher, kProcessorElement, kKeepText);
+  WriteMemoryElement();
+  WriteDiskElement();
+  WriteSlotElements(1, g_pHwFetcher, kDeviceElements, kEmptyText);
   return g_pOut->WriteText(0, "</device>\n");
 }
 

@@ -42,7 +42,7 @@ int SorvikMain(const char* commandLine) {
     return 0;
   }
 
-  char outPath[kOutPathCapacity + 1];
+  OutPath outPath;
   std::memset(outPath, 0, sizeof outPath);
   if (HasSwitch(commandLine, kOutSwitch)) ExtractOutPath(commandLine, outPath);
 
@@ -60,19 +60,19 @@ bool HasSwitch(const char* commandLine, const char* switchText) {
   return std::strstr(commandLine, switchText) != nullptr;
 }
 
-void ExtractOutPath(const char* commandLine, char* outPath) {
+void ExtractOutPath(const char* commandLine, OutPath& outPath) {
   if (std::strlen(commandLine) < static_cast<size_t>(kShortestOutArgument)) return;
   const char* start = std::strstr(commandLine, kQuotedOutSwitch);
   if (start == nullptr) return;
 
-  char scratch[kOutPathCapacity + 1];
+  OutPath scratch;
   std::memset(scratch, 0, sizeof scratch);
-  BoundedCopy(scratch, start + std::strlen(kQuotedOutSwitch), kOutPathCapacity);
+  BoundedCopy(scratch, start + std::strlen(kQuotedOutSwitch));
   // Without a closing quote within reach the path is ignored whole, never cut.
   char* end = std::strchr(scratch, '"');
   if (end == nullptr) return;
   *end = '\0';
-  BoundedCopy(outPath, scratch, kOutPathCapacity);
+  BoundedCopy(outPath, scratch);
 }
 
 void SelectSections(const char* commandLine, bool* device, bool* software) {
@@ -129,7 +129,7 @@ bool CreateObjects() {
          g_pOsInfo != nullptr && g_pSwFetcher != nullptr && g_pHwFetcher != nullptr;
 }
 
-void RunReport(char* outPath, bool device, bool software) {
+void RunReport(OutPath& outPath, bool device, bool software) {
   if (g_pOut == nullptr) return;
   if (!g_pOut->OpenReport(g_pPcFetcher, outPath)) return;
   WriteComputerSection();

@@ -1,7 +1,9 @@
 #include <cstring>
 
+#include "app/elements.h"
 #include "app/globals.h"
 #include "app/sections.h"
+#include "common/capacities.h"
 #include "platform/files.h"
 #include "platform/win32.h"
 #include "report/sorvik_out.h"
@@ -16,8 +18,6 @@ int SoftwareTotal = 0;
 
 namespace {
 
-enum { kValueCapacity = 2048 };
-
 // The elements after "name", in the order the report has always had them.
 const struct {
   int field;
@@ -30,7 +30,7 @@ const struct {
 void WriteInstalled(const char* line) {
   if (g_pSwInfo->ParseLine(line) == 0) return;
 
-  char value[kValueCapacity + 1];
+  char value[kElementValueCapacity + 1];
   std::memset(value, 0, sizeof(value));
   g_pSwInfo->GetField(0, value);
 
@@ -48,7 +48,7 @@ void WriteInstalled(const char* line) {
     ++ApplicationCount;
   }
 
-  char startTag[64 + 1];
+  char startTag[kReportLineCapacity + 1];
   std::memset(startTag, 0, sizeof(startTag));
   wsprintfA(startTag, "<installed type=\"%s\">\n", type);
   g_pOut->WriteText(1, startTag);
@@ -66,11 +66,11 @@ void WriteInstalled(const char* line) {
 
 void WriteSoftwareSection() {
   g_pOut->WriteText(0, "<software>\n");
-  if (g_pSwFetcher->GetSoftwareList(g_pOut->TempFilePath, true)) {
+  if (g_pSwFetcher->GetSoftwareList(g_pOut->TempFilePath(), true)) {
     ApplicationCount = 0;
     UpdateCount = 0;
     ComponentCount = 0;
-    FILE* file = OpenPathA(g_pOut->TempFilePath, "r");
+    FILE* file = OpenPathA(g_pOut->TempFilePath(), "r");
     if (file != nullptr) {
       // Lines are taken whole: a long line is one record, not several pieces.
       {
@@ -78,10 +78,8 @@ void WriteSoftwareSection() {
         while (reader.Next()) WriteInstalled(reader.Line());
       }
       std::fclose(file);
-      DeleteFileA(g_pOut->TempFilePath);
-      // The name is free again: the report writer must not delete it a second time, when
-      // another program may have been given it meanwhile.
-      g_pOut->TempFilePath[0] = '\0';
+      // Read: the report writer deletes it now rather than at the end of the run.
+      g_pOut->ReleaseTempFile();
     }
   }
   g_pOut->WriteText(0, "</software>\n");
@@ -99,11 +97,6 @@ bool WriteStatisticsSection() {
       {"numberOfComponent", ComponentCount},
   };
   g_pOut->WriteText(0, "<statistics>\n");
-  for (const auto& count : counts) {
-    char number[16 + 1];
-    std::memset(number, 0, sizeof(number));
-    wsprintfA(number, "%d", count.count);
-    g_pOut->WriteElement(1, count.element, number);
-  }
+  for (const auto& count : counts) WriteNumberElement(1, count.element, count.count);
   return g_pOut->WriteText(0, "</statistics>\n");
 }

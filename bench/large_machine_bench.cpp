@@ -93,7 +93,7 @@ class Session {
  public:
   Session() {
     CreateObjects();
-    char outPath[kOutPathCapacity + 1];
+    OutPath outPath;
     std::memset(outPath, 0, sizeof outPath);
     std::strcpy(outPath, "C:\\report.xml");
     opened_ = g_pOut != nullptr && g_pOut->OpenReport(g_pPcFetcher, outPath);

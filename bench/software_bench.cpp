@@ -109,6 +109,7 @@ void BM_SoftwareSection(benchmark::State& state) {
     return;
   }
   machine.facts.driveFolders['C'] = Folder();
+  std::filesystem::create_directories(Folder() + "/TEMP");  // where the record file is made
   sim::Install(&machine);
 
   long registryCalls = 0;
@@ -117,7 +118,7 @@ void BM_SoftwareSection(benchmark::State& state) {
     machine.calls.clear();
     CSorvikOut out;
     out.OpenFile("C:\\report.xml");
-    std::strcpy(out.TempFilePath, "C:\\records.tmp");
+    out.MakeTempFile();
     SWInfo info;
     CSwFetcher fetcher;
     g_pOut = &out;

@@ -44,13 +44,12 @@ EnumStep NextEnumStep(LONG result) {
   return kEnumEnd;
 }
 
-LONG EnumSubkey(HKEY key, DWORD index, char* name) {
-  enum { kNameCapacity = 512 };
-  char className[kNameCapacity + 1];
-  std::memset(name, 0, kNameCapacity + 1);
+LONG EnumSubkey(HKEY key, DWORD index, KeyName& name) {
+  KeyName className;
+  std::memset(name, 0, sizeof(name));
   std::memset(className, 0, sizeof(className));
-  DWORD nameSize = kNameCapacity;
-  DWORD classSize = kNameCapacity;
+  DWORD nameSize = kKeyNameCapacity;
+  DWORD classSize = kKeyNameCapacity;
   FILETIME written;
   return RegEnumKeyExA(key, index, name, &nameSize, nullptr, className, &classSize, &written);
 }
@@ -65,4 +64,41 @@ int GetSoftwareViews(REGSAM views[kMaxRegistryViews]) {
   }
   views[0] = 0;
   return 1;
+}
+
+SubkeyWalk::SubkeyWalk(Ending ending, DWORD indexLimit)
+    : ending_(ending), indexLimit_(indexLimit), index_(0), ended_(true), name_() {}
+
+bool SubkeyWalk::Open(HKEY root, const char* path, REGSAM access) {
+  child_.Close();
+  index_ = 0;
+  ended_ = !parent_.Open(root, path, access);
+  return !ended_;
+}
+
+bool SubkeyWalk::Next() {
+  child_.Close();
+  while (!ended_ && index_ < indexLimit_) {
+    LONG result = EnumSubkey(parent_.Get(), index_++, name_);
+    EnumStep step = NextEnumStep(result);
+    if (ending_ == kEndAtAnyFailure && result != ERROR_SUCCESS) step = kEnumEnd;
+    if (step == kEnumEntry) return true;
+    if (step == kEnumEnd) break;
+  }
+  // Once ended, the registry is not asked again.
+  ended_ = true;
+  return false;
+}
+
+bool SubkeyWalk::NextChild(REGSAM access) {
+  while (Next()) {
+    if (child_.Open(parent_.Get(), name_, access)) return true;
+  }
+  return false;
+}
+
+void SubkeyWalk::Close() {
+  child_.Close();
+  parent_.Close();
+  ended_ = true;
 }

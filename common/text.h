@@ -1,6 +1,8 @@
 // The small text helpers that every collector shares.
 #pragma once
 
+#include <cstddef>
+
 // Copies at most `capacity` characters of `source` into `target` and fills the rest of the
 // capacity with zero bytes (strncpy semantics). A source of `capacity` characters or more is
 // cut to exactly `capacity` characters and not terminated: callers pass an area one longer.
@@ -14,6 +16,24 @@ bool BoundedAppend(char* target, const char* source, int capacity);
 // Returns false, leaving the area untouched, when the result would not fit.
 bool FormatPath(char* area, int capacity, const char* format, const char* text);
 
+// The same three for an area whose type carries its capacity (the array's size less the
+// terminator), as every fixed area of the system is declared.
+template <size_t N>
+void BoundedCopy(char (&target)[N], const char* source) {
+  static_assert(N > 1, "an area holds a capacity and a terminator");
+  BoundedCopy(target, source, static_cast<int>(N - 1));
+}
+template <size_t N>
+bool BoundedAppend(char (&target)[N], const char* source) {
+  static_assert(N > 1, "an area holds a capacity and a terminator");
+  return BoundedAppend(target, source, static_cast<int>(N - 1));
+}
+template <size_t N>
+bool FormatPath(char (&area)[N], const char* format, const char* text) {
+  static_assert(N > 1, "an area holds a capacity and a terminator");
+  return FormatPath(area, static_cast<int>(N - 1), format, text);
+}
+
 // Whole-text comparison that folds only the ASCII letters (lstrcmpiA would also fold
 // accented letters, and ignores hyphens under some locales).
 bool SameTextIgnoringCase(const char* left, const char* right);
@@ -24,6 +44,8 @@ bool SameTextIgnoringCase(const char* left, const char* right);
 class EntryList {
  public:
   EntryList(char* area, int capacity);
+  template <size_t N>
+  explicit EntryList(char (&area)[N]) : EntryList(area, static_cast<int>(N - 1)) {}
   void Add(const char* entry);
   int Count() const { return count_; }
 

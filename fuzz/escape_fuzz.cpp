@@ -11,7 +11,7 @@
 
 namespace {
 
-const int kTextCapacity = CXmlOut::kTextCapacity;
+const int kTextCapacity = kReportTextCapacity;
 
 const char* EntityFor(char c) {
   switch (c) {
@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzMachine installed(codePage);
   CheckEscape(text);
   CheckToWide(text, capacity, codePage);
-  CheckToWide(text, CXmlOut::kTagCapacity, codePage);
+  CheckToWide(text, kTagCapacity, codePage);
   CheckToWide(text, kTextCapacity, codePage);
   return 0;
 }

@@ -32,7 +32,7 @@ std::string Tabs(int level) {
 }
 
 std::string Escaped(const std::string& value) {
-  std::vector<char> output(CXmlOut::kTextCapacity + 1);
+  std::vector<char> output(kReportTextCapacity + 1);
   CXmlOut::EscapeText(value.c_str(), output.data());
   return output.data();
 }
@@ -88,7 +88,7 @@ void CheckText(Writer& writer, int level, const std::string& text, UINT codePage
   std::string bytes = fuzz::HostFolder::Read(kReportName);
   fuzz::CheckReportBytes(bytes);
   std::string body = bytes.substr(kHead.size());
-  bool fits = !text.empty() && text.size() <= CXmlOut::kTextCapacity;
+  bool fits = !text.empty() && text.size() <= kReportTextCapacity;
   FUZZ_CHECK(written == fits);
   FUZZ_CHECK(body == (fits ? Tabs(level) + fuzz::Written(text, codePage) : ""));
 }

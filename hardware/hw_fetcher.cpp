@@ -6,15 +6,11 @@
 #include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/text.h"
+#include "hardware/drive_list.h"
 
 namespace {
 
 enum {
-  kKeyPathCapacity = 512,
-  kValueCapacity = 4096,
-  kIdentifierCapacity = 512,
-  kNumberCapacity = 20,  // the digits of the largest 64-bit number
-  kEntryCapacity = 80,
   kMemoryStatusExLength = 64,
   kMemoryStatusLength = 32,
 };
@@ -26,8 +22,8 @@ const char* const kDriveTable[] = {
 
 // Unsigned decimal text without sign, leading zeros or separators. The runtime's 64-bit
 // printf forms differ between the C libraries we link, so the digits are made here.
-void FormatUnsigned64(ULONGLONG value, char* text) {
-  char reversed[kNumberCapacity + 1];
+void FormatUnsigned64(ULONGLONG value, char (&text)[kUnsigned64TextCapacity + 1]) {
+  char reversed[kUnsigned64TextCapacity + 1];
   int length = 0;
   do {
     reversed[length++] = static_cast<char>('0' + value % 10);
@@ -45,7 +41,7 @@ CHwFetcher::CHwFetcher() {}
 CHwFetcher::~CHwFetcher() {}
 
 bool CHwFetcher::GetCpu(char* buffer, int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   for (int index = 0; index < 4; ++index) {
     char path[kKeyPathCapacity + 1];
     std::memset(path, 0, sizeof(path));
@@ -56,30 +52,30 @@ bool CHwFetcher::GetCpu(char* buffer, int capacity) {
       break;
     }
 
-    char value[kValueCapacity + 1];
-    char entry[kValueCapacity + 1];
+    char value[kProcessorTextCapacity + 1];
+    char entry[kProcessorTextCapacity + 1];
     std::memset(entry, 0, sizeof(entry));
     bool found = false;
-    if (ReadValueText(processor.Get(), "ProcessorNameString", value, kValueCapacity)) {
-      BoundedCopy(entry, value, kValueCapacity);
+    if (ReadValueText(processor.Get(), "ProcessorNameString", value)) {
+      BoundedCopy(entry, value);
       found = true;
-    } else if (ReadValueText(processor.Get(), "Identifier", value, kValueCapacity)) {
-      char identifier[kIdentifierCapacity + 1];
+    } else if (ReadValueText(processor.Get(), "Identifier", value)) {
+      char identifier[kProcessorIdentifierCapacity + 1];
       std::memset(identifier, 0, sizeof(identifier));
-      BoundedCopy(identifier, value, kIdentifierCapacity);
+      BoundedCopy(identifier, value);
       DWORD clock = 0;
       if (ReadValueDword(processor.Get(), "~MHz", &clock))
         wsprintfA(entry, "%s %d Mhz", identifier, static_cast<int>(clock));
       else
-        BoundedCopy(entry, identifier, kValueCapacity);
+        BoundedCopy(entry, identifier);
       found = true;
-    } else if (ReadValueText(processor.Get(), "VendorIdentifier", value, kValueCapacity)) {
-      BoundedCopy(entry, value, kValueCapacity);
+    } else if (ReadValueText(processor.Get(), "VendorIdentifier", value)) {
+      BoundedCopy(entry, value);
       found = true;
     }
     if (found) entries.Add(entry);
   }
-  CollapseSpaces(WorkText, capacity < kWorkCapacity ? capacity : kWorkCapacity);
+  CollapseSpaces(WorkText, capacity < kDeviceListCapacity ? capacity : kDeviceListCapacity);
   BoundedCopy(buffer, WorkText, capacity);
   return true;
 }
@@ -116,13 +112,13 @@ void CHwFetcher::DescribeFromSystemInfo() {
     default:
       break;
   }
-  BoundedCopy(WorkText, name, kWorkCapacity);
+  BoundedCopy(WorkText, name);
 }
 
 void CHwFetcher::CollapseSpaces(char* text, int count) {
-  if (count > kWorkCapacity) count = kWorkCapacity;
+  if (count > kDeviceListCapacity) count = kDeviceListCapacity;
   if (count <= 0) return;
-  char scratch[kWorkCapacity + 1];
+  char scratch[kDeviceListCapacity + 1];
   std::memset(scratch, 0, sizeof(scratch));
   bool previousWasBlank = false;
   int written = 0;
@@ -208,41 +204,40 @@ bool CHwFetcher::GetDrives(char* buffer, int capacity) {
     std::memset(rootPath, 0, sizeof(rootPath));
     wsprintfA(rootPath, "%s\\", drive);
 
-    char entry[kEntryCapacity + 1];
+    drive_list::EntryText entry;
     std::memset(entry, 0, sizeof(entry));
     switch (GetDriveTypeA(rootPath)) {
       case DRIVE_REMOVABLE:
-        wsprintfA(entry, "%sRM ", drive);
+        drive_list::FormatEntry(entry, drive, drive_list::kRemovable, "", "");
         break;
       case DRIVE_CDROM:
-        wsprintfA(entry, "%sCD ", drive);
+        drive_list::FormatEntry(entry, drive, drive_list::kCdrom, "", "");
         break;
       case DRIVE_FIXED: {
         ULONGLONG freeBytes = GetFreeBytes(rootPath);
         ULONGLONG totalBytes = GetTotalBytes(rootPath);
         freeSum += freeBytes;
         totalSum += totalBytes;
-        char totalText[kNumberCapacity + 1];
-        char freeText[kNumberCapacity + 1];
+        char totalText[kUnsigned64TextCapacity + 1];
+        char freeText[kUnsigned64TextCapacity + 1];
         FormatUnsigned64(ToMegabytes(totalBytes), totalText);
         FormatUnsigned64(ToMegabytes(freeBytes), freeText);
-        wsprintfA(entry, "%s%sM/%sM ", drive, totalText, freeText);
+        drive_list::FormatEntry(entry, drive, drive_list::kFixed, totalText, freeText);
         break;
       }
       default:  // unknown, no root, network share, RAM disk: not listed, not counted
         break;
     }
-    BoundedAppend(WorkText, entry, kWorkCapacity);
+    BoundedAppend(WorkText, entry);
   }
 
-  char totalText[kNumberCapacity + 1];
-  char freeText[kNumberCapacity + 1];
+  char totalText[kUnsigned64TextCapacity + 1];
+  char freeText[kUnsigned64TextCapacity + 1];
   FormatUnsigned64(ToMegabytes(totalSum), totalText);
   FormatUnsigned64(ToMegabytes(freeSum), freeText);
-  char summary[kEntryCapacity + 1];
-  std::memset(summary, 0, sizeof(summary));
-  wsprintfA(summary, "(TOTAL:%sM/%sM)", totalText, freeText);
-  BoundedAppend(WorkText, summary, kWorkCapacity);
+  drive_list::EntryText summary;
+  drive_list::FormatSummary(summary, totalText, freeText);
+  BoundedAppend(WorkText, summary);
 
   BoundedCopy(buffer, WorkText, capacity);
   return true;

@@ -2,14 +2,13 @@
 // below is the slot order of the operation table; derived classes override, never reorder.
 #pragma once
 
+#include "common/capacities.h"
 #include "platform/win32.h"
 
 class EntryList;
 
 class CHwFetcher {
  public:
-  enum { kWorkCapacity = 4096 };
-
   CHwFetcher();
   virtual ~CHwFetcher();                                                              // slot 0
   virtual bool GetCpu(char* buffer, int capacity);                                    // slot 1
@@ -29,7 +28,7 @@ class CHwFetcher {
   virtual bool GetUsb(char* buffer, int capacity);                                    // slot 15
 
   // Shrinks every run of blanks in the first `count` characters of `text` (an area of at
-  // least `count` characters; count at most kWorkCapacity) to one blank, in place.
+  // least `count` characters; count at most kDeviceListCapacity) to one blank, in place.
   void CollapseSpaces(char* text, int count);
   ULONGLONG GetFreeBytes(const char* rootPath);
   ULONGLONG GetTotalBytes(const char* rootPath);
@@ -43,7 +42,7 @@ class CHwFetcher {
   bool AnswerList(const EntryList& list, char* buffer, int capacity);
   static bool AnswerNone(char* buffer, int capacity);
 
-  char WorkText[kWorkCapacity + 1];
+  char WorkText[kDeviceListCapacity + 1];
 
  private:
   // The free bytes (wantTotal false) or total bytes of one drive; 0 when neither call works.

@@ -8,16 +8,26 @@
 namespace {
 
 enum {
-  kKeyPathCapacity = 512,
-  kNameCapacity = 512,
-  kValueCapacity = 512,
-  kDescriptionCapacity = 4096,
   kInstanceValues = 4,  // "0" to "3"; a service's own count is not trusted
   kScsiRange = 10,
 };
 
 const char kServicesPath[] = "SYSTEM\\CurrentControlSet\\Services";
 const char kDevicePathFormat[] = "SYSTEM\\CurrentControlSet\\Enum\\%s";
+
+// Opens the device key that instance value `index` of `key` names, unless the value is
+// missing, contains `skipMarker` (when given) or makes a path that would not fit.
+bool OpenInstanceDevice(HKEY key, int index, const char* skipMarker, KeyHolder& device) {
+  char valueName[kIntTextCapacity + 1];
+  std::memset(valueName, 0, sizeof(valueName));
+  wsprintfA(valueName, "%d", index);
+  char instance[kDeviceValueCapacity + 1];
+  if (!ReadValueText(key, valueName, instance)) return false;
+  if (skipMarker != nullptr && std::strstr(instance, skipMarker) != nullptr) return false;
+  char path[kKeyPathCapacity + 1];
+  if (!FormatPath(path, kDevicePathFormat, instance)) return false;
+  return device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE);
+}
 
 }  // namespace
 
@@ -53,48 +63,26 @@ void CHwFetcher2000::AddReduced(EntryList& entries, const char* text, EntryReduc
 // instances elsewhere. Nothing is cached; each class walks the whole tree again.
 bool CHwFetcher2000::WalkClass(const char* className, EntryReducer reduce, char* buffer,
                                int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
-  KeyHolder services;
+  EntryList entries(WorkText);
+  SubkeyWalk services;
   if (!services.Open(HKEY_LOCAL_MACHINE, kServicesPath, KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
   const bool needsLocation = SameTextIgnoringCase(className, "net");
 
-  char serviceName[kNameCapacity + 1];
-  for (DWORD serviceIndex = 0;; ++serviceIndex) {
-    EnumStep step = NextEnumStep(EnumSubkey(services.Get(), serviceIndex, serviceName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder service;
-    if (!service.Open(services.Get(), serviceName, KEY_ENUMERATE_SUB_KEYS)) continue;
-
-    char subkeyName[kNameCapacity + 1];
-    for (DWORD subkeyIndex = 0;; ++subkeyIndex) {
-      EnumStep step = NextEnumStep(EnumSubkey(service.Get(), subkeyIndex, subkeyName));
-      if (step == kEnumEnd) break;
-      if (step == kEnumSkip) continue;
-      KeyHolder subkey;
-      if (!subkey.Open(service.Get(), subkeyName, KEY_QUERY_VALUE)) continue;
-
+  while (services.Next()) {
+    SubkeyWalk subkeys;
+    if (!subkeys.Open(services.Key(), services.Name(), KEY_ENUMERATE_SUB_KEYS)) continue;
+    while (subkeys.NextChild(KEY_QUERY_VALUE)) {
       for (int index = 0; index < kInstanceValues; ++index) {
-        char valueName[16];
-        std::memset(valueName, 0, sizeof(valueName));
-        wsprintfA(valueName, "%d", index);
-        char instance[kValueCapacity + 1];
-        if (!ReadValueText(subkey.Get(), valueName, instance, kValueCapacity)) continue;
-        char path[kKeyPathCapacity + 1];
-        if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
         KeyHolder device;
-        if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-
-        char text[kValueCapacity + 1];
+        if (!OpenInstanceDevice(subkeys.Child(), index, nullptr, device)) continue;
+        char text[kDeviceValueCapacity + 1];
         // Only network adapters with a bus location are physical ones.
-        if (needsLocation &&
-            !ReadValueText(device.Get(), "LocationInformation", text, kValueCapacity))
-          continue;
-        if (!ReadValueText(device.Get(), "Class", text, kValueCapacity)) continue;
+        if (needsLocation && !ReadValueText(device.Get(), "LocationInformation", text)) continue;
+        if (!ReadValueText(device.Get(), "Class", text)) continue;
         if (!SameTextIgnoringCase(text, className)) continue;
-        if (!ReadValueText(device.Get(), "FriendlyName", text, kValueCapacity) &&
-            !ReadValueText(device.Get(), "DeviceDesc", text, kValueCapacity))
+        if (!ReadValueText(device.Get(), "FriendlyName", text) &&
+            !ReadValueText(device.Get(), "DeviceDesc", text))
           continue;
         AddReduced(entries, text, reduce);
       }
@@ -107,27 +95,17 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
                                  EntryReducer reduce, char* buffer, int capacity) {
   char enumPath[kKeyPathCapacity + 1];
   KeyHolder enumKey;
-  if (!FormatPath(enumPath, kKeyPathCapacity, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum",
-                  serviceName) ||
+  if (!FormatPath(enumPath, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum", serviceName) ||
       !enumKey.Open(HKEY_LOCAL_MACHINE, enumPath, KEY_QUERY_VALUE))
     return AnswerNone(buffer, capacity);
 
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   for (int index = 0; index < kInstanceValues; ++index) {
-    char valueName[16];
-    std::memset(valueName, 0, sizeof(valueName));
-    wsprintfA(valueName, "%d", index);
-    char instance[kValueCapacity + 1];
-    if (!ReadValueText(enumKey.Get(), valueName, instance, kValueCapacity)) continue;
-    if (std::strstr(instance, skipMarker) != nullptr) continue;
-    char path[kKeyPathCapacity + 1];
-    if (!FormatPath(path, kKeyPathCapacity, kDevicePathFormat, instance)) continue;
-
     char description[kDescriptionCapacity + 1];
     {
       KeyHolder device;
-      if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-      if (!ReadValueText(device.Get(), "DeviceDesc", description, kDescriptionCapacity)) continue;
+      if (!OpenInstanceDevice(enumKey.Get(), index, skipMarker, device)) continue;
+      if (!ReadValueText(device.Get(), "DeviceDesc", description)) continue;
     }
     AddReduced(entries, description, reduce);
   }
@@ -136,7 +114,7 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
 
 // CD-ROM units as the SCSI port drivers map them; addresses of 10 and above are not looked at.
 bool CHwFetcher2000::GetCdrom(char* buffer, int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
+  EntryList entries(WorkText);
   for (int port = 0; port < kScsiRange; ++port) {
     for (int bus = 0; bus < kScsiRange; ++bus) {
       for (int target = 0; target < kScsiRange; ++target) {
@@ -149,10 +127,10 @@ bool CHwFetcher2000::GetCdrom(char* buffer, int capacity) {
                     port, bus, target, unit);
           KeyHolder unitKey;
           if (!unitKey.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-          char text[kValueCapacity + 1];
-          if (!ReadValueText(unitKey.Get(), "Type", text, kValueCapacity)) continue;
+          char text[kDeviceValueCapacity + 1];
+          if (!ReadValueText(unitKey.Get(), "Type", text)) continue;
           if (!SameTextIgnoringCase(text, "CdRomPeripheral")) continue;
-          if (!ReadValueText(unitKey.Get(), "Identifier", text, kValueCapacity)) continue;
+          if (!ReadValueText(unitKey.Get(), "Identifier", text)) continue;
           unitKey.Close();
           entries.Add(text);
         }
@@ -175,20 +153,14 @@ bool CHwFetcher2000::GetDefaultPrinter(char* buffer, int capacity) {
 // that answers an empty text, not "None", when the key holds no readable description.
 bool CHwFetcher2000::GetMonitor(char* buffer, int capacity) {
   std::memset(WorkText, 0, sizeof(WorkText));
-  KeyHolder monitors;
+  SubkeyWalk monitors;
   if (!monitors.Open(HKEY_LOCAL_MACHINE,
                      "SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\Default_Monitor",
                      KEY_ENUMERATE_SUB_KEYS))
     return AnswerNone(buffer, capacity);
 
-  char instanceName[kNameCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(monitors.Get(), index, instanceName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder instance;
-    if (!instance.Open(monitors.Get(), instanceName, KEY_QUERY_VALUE)) continue;
-    if (ReadValueText(instance.Get(), "DeviceDesc", WorkText, kWorkCapacity)) {
+  while (monitors.NextChild(KEY_QUERY_VALUE)) {
+    if (ReadValueText(monitors.Child(), "DeviceDesc", WorkText)) {
       BoundedCopy(buffer, WorkText, capacity);
       return true;
     }

@@ -17,8 +17,8 @@ class CHwFetcher2000 : public CHwFetcher9598Me {
   virtual bool GetDevicesOfService(const char* serviceName, char* buffer, int capacity);  // 16
 
  protected:
-  // Turns a text read for an entry into the entry (into `output`, 4096 plus terminator);
-  // false keeps the text whole. The NT 6 fetcher passes its own; the others pass none.
+  // Turns a text read for an entry into the entry (into `output`, kDescriptionCapacity plus
+  // terminator); false keeps the text whole. The NT 6 fetcher passes its own; the others pass none.
   typedef bool (*EntryReducer)(const char* text, char* output, int outCapacity);
 
   // The class walk over every subkey of every driver service.

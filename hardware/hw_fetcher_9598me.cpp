@@ -8,9 +8,6 @@
 namespace {
 
 enum {
-  kKeyPathCapacity = 512,
-  kValueCapacity = 512,
-  kPrinterNameCapacity = 4096,
   kPrinterAreaBytes = 60,
 };
 
@@ -22,33 +19,24 @@ CHwFetcher9598Me::~CHwFetcher9598Me() {}
 // The configuration manager lists the device nodes present; each names its hardware key.
 // Windows 9x checks no access rights, so the enumerated key is opened for values only.
 bool CHwFetcher9598Me::GetDevicesOfClass(const char* className, char* buffer, int capacity) {
-  EntryList entries(WorkText, kWorkCapacity);
-  KeyHolder nodes;
+  EntryList entries(WorkText);
+  SubkeyWalk nodes;
   if (!nodes.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_QUERY_VALUE))
     return AnswerNone(buffer, capacity);
 
-  char nodeName[kKeyPathCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(nodes.Get(), index, nodeName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-
-    char hardwareKey[kValueCapacity + 1];
-    {
-      KeyHolder node;
-      if (!node.Open(nodes.Get(), nodeName, KEY_QUERY_VALUE)) continue;
-      if (!ReadValueText(node.Get(), "HardWareKey", hardwareKey, kValueCapacity)) continue;
-    }
+  while (nodes.NextChild(KEY_QUERY_VALUE)) {
+    char hardwareKey[kDeviceValueCapacity + 1];
+    if (!ReadValueText(nodes.Child(), "HardWareKey", hardwareKey)) continue;
 
     char path[kKeyPathCapacity + 1];
-    if (!FormatPath(path, kKeyPathCapacity, "Enum\\%s", hardwareKey)) continue;
+    if (!FormatPath(path, "Enum\\%s", hardwareKey)) continue;
     KeyHolder device;
     if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
-    char deviceClass[kValueCapacity + 1];
-    if (!ReadValueText(device.Get(), "Class", deviceClass, kValueCapacity)) continue;
+    char deviceClass[kDeviceValueCapacity + 1];
+    if (!ReadValueText(device.Get(), "Class", deviceClass)) continue;
     if (!SameTextIgnoringCase(deviceClass, className)) continue;
-    char description[kValueCapacity + 1];
-    if (!ReadValueText(device.Get(), "DeviceDesc", description, kValueCapacity)) continue;
+    char description[kDeviceValueCapacity + 1];
+    if (!ReadValueText(device.Get(), "DeviceDesc", description)) continue;
     entries.Add(description);
   }
   return AnswerList(entries, buffer, capacity);
@@ -68,7 +56,7 @@ bool CHwFetcher9598Me::GetUsb(char* b, int c) { return GetDevicesOfClass("usb", 
 // One call into a fixed 60-byte area: a default printer whose record and texts need more
 // is reported as none, as on the systems this class was made for.
 bool CHwFetcher9598Me::GetDefaultPrinter(char* buffer, int capacity) {
-  char name[kPrinterNameCapacity + 1];
+  char name[kDescriptionCapacity + 1];
   std::memset(name, 0, sizeof(name));
   union {
     PRINTER_INFO_5A record;

@@ -12,7 +12,6 @@ const char kVersion[] = "3.0.1";
 const char kRootStart[] = "<sorvik version=\"%s\" creationDateTime=\"%s\">\n";
 const char kRootEnd[] = "</sorvik>\n";
 const char kTempPrefix[] = "sorvik";
-const int kTempFolderCapacity = 511;
 
 // Candidate 0 is "folder\base.xml"; candidate i > 0 is "folder\base(i+1).xml". False when
 // the path would not fit the area.
@@ -35,9 +34,9 @@ bool FileExists(const char* path) {
 
 }  // namespace
 
-CSorvikOut::CSorvikOut() : LineBuffer(), ReportPath(), TempFilePath() {}
+CSorvikOut::CSorvikOut() : LineBuffer(), ReportPath(), tempFilePath_() {}
 
-CSorvikOut::~CSorvikOut() { DeleteTempFile(); }
+CSorvikOut::~CSorvikOut() { ReleaseTempFile(); }
 
 bool CSorvikOut::OpenReport(CPcFetcher* identity, char* outArgument) {
   bool pathChosen = (outArgument == nullptr || outArgument[0] == '\0')
@@ -47,7 +46,7 @@ bool CSorvikOut::OpenReport(CPcFetcher* identity, char* outArgument) {
   if (!MakeTempFile()) return false;
   if (!OpenFile(ReportPath)) return false;
 
-  char creationTime[kTimeCapacity + 1];
+  char creationTime[kCreationTimeCapacity + 1];
   std::memset(creationTime, 0, sizeof creationTime);
   FormatCreationTime(creationTime);
   std::memset(LineBuffer, 0, sizeof LineBuffer);
@@ -58,15 +57,15 @@ bool CSorvikOut::OpenReport(CPcFetcher* identity, char* outArgument) {
 void CSorvikOut::CloseReport() {
   WriteText(0, kRootEnd);
   CloseFile();
-  DeleteTempFile();
+  ReleaseTempFile();
 }
 
 bool CSorvikOut::GetExeFolder(char* output, int capacity) {
-  char module[kPathCapacity + 1];
+  char module[kFilePathCapacity + 1];
   std::memset(module, 0, sizeof module);
-  DWORD length = GetModuleFileNameA(nullptr, module, kPathCapacity);
+  DWORD length = GetModuleFileNameA(nullptr, module, kFilePathCapacity);
   // A result of the full size means the path was cut: refuse it rather than use a wrong folder.
-  if (length == 0 || length >= static_cast<DWORD>(kPathCapacity)) return false;
+  if (length == 0 || length >= static_cast<DWORD>(kFilePathCapacity)) return false;
   if (!PathRemoveFileSpecA(module)) return false;
   if (static_cast<int>(std::strlen(module)) > capacity) return false;
   BoundedCopy(output, module, capacity);
@@ -80,7 +79,7 @@ bool CSorvikOut::MakeTempFilePath(char* output, int capacity) {
   if (length == 0 || length >= static_cast<DWORD>(kTempFolderCapacity)) return false;
   if (folder[length - 1] == '\\') folder[length - 1] = '\0';
 
-  char file[kPathCapacity + 1];
+  char file[kFilePathCapacity + 1];
   std::memset(file, 0, sizeof file);
   if (GetTempFileNameA(folder, kTempPrefix, 0, file) == 0) return false;
   if (static_cast<int>(std::strlen(file)) > capacity) {
@@ -92,20 +91,20 @@ bool CSorvikOut::MakeTempFilePath(char* output, int capacity) {
 }
 
 bool CSorvikOut::MakeBaseName(CPcFetcher* identity, char* output, int capacity) {
-  char name[kPathCapacity + 1];
-  char value[kPathCapacity + 1];
+  char name[kFilePathCapacity + 1];
+  char value[kFilePathCapacity + 1];
   std::memset(name, 0, sizeof name);
   bool fits = true;
 
   std::memset(value, 0, sizeof value);
-  if (identity->GetIp(value, kPathCapacity)) fits = BoundedAppend(name, value, kPathCapacity);
+  if (identity->GetIp(value, kFilePathCapacity)) fits = BoundedAppend(name, value);
   std::memset(value, 0, sizeof value);
-  if (fits && identity->GetPcName(value, kPathCapacity)) {
-    fits = BoundedAppend(name, ";", kPathCapacity) && BoundedAppend(name, value, kPathCapacity);
+  if (fits && identity->GetPcName(value, kFilePathCapacity)) {
+    fits = BoundedAppend(name, ";") && BoundedAppend(name, value);
   }
   std::memset(value, 0, sizeof value);
-  if (fits && identity->GetUser(value, kPathCapacity)) {
-    fits = BoundedAppend(name, ";", kPathCapacity) && BoundedAppend(name, value, kPathCapacity);
+  if (fits && identity->GetUser(value, kFilePathCapacity)) {
+    fits = BoundedAppend(name, ";") && BoundedAppend(name, value);
   }
 
   // A name that had to be cut would name the wrong computer: refuse it.
@@ -118,9 +117,9 @@ bool CSorvikOut::MakeBaseName(CPcFetcher* identity, char* output, int capacity) 
 bool CSorvikOut::MakeDefaultPath(CPcFetcher* identity) {
   std::memset(ReportPath, 0, sizeof ReportPath);
   if (identity == nullptr) return false;
-  char folder[kPathCapacity + 1];
+  char folder[kFilePathCapacity + 1];
   std::memset(folder, 0, sizeof folder);
-  if (!GetExeFolder(folder, kPathCapacity)) return false;
+  if (!GetExeFolder(folder, kFilePathCapacity)) return false;
   return FindFreeName(identity, folder);
 }
 
@@ -129,8 +128,8 @@ bool CSorvikOut::MakeOutPath(CPcFetcher* identity, char* outArgument) {
   if (identity == nullptr) return false;
   size_t length = std::strlen(outArgument);
   if (std::strstr(outArgument, ".xml") != nullptr) {
-    if (length > static_cast<size_t>(kPathCapacity)) return false;
-    BoundedCopy(ReportPath, outArgument, kPathCapacity);
+    if (length > static_cast<size_t>(kFilePathCapacity)) return false;
+    BoundedCopy(ReportPath, outArgument);
     return true;
   }
   if (length > 0 && outArgument[length - 1] == '\\') outArgument[length - 1] = '\0';
@@ -138,11 +137,11 @@ bool CSorvikOut::MakeOutPath(CPcFetcher* identity, char* outArgument) {
 }
 
 bool CSorvikOut::MakeTempFile() {
-  DeleteTempFile();
-  return MakeTempFilePath(TempFilePath, kPathCapacity);
+  ReleaseTempFile();
+  return MakeTempFilePath(tempFilePath_, kFilePathCapacity);
 }
 
-void CSorvikOut::FormatCreationTime(char* output) {
+void CSorvikOut::FormatCreationTime(char (&output)[kCreationTimeCapacity + 1]) {
   SYSTEMTIME now;
   std::memset(&now, 0, sizeof now);
   GetLocalTime(&now);
@@ -151,24 +150,24 @@ void CSorvikOut::FormatCreationTime(char* output) {
 }
 
 bool CSorvikOut::FindFreeName(CPcFetcher* identity, const char* folder) {
-  char base[kPathCapacity + 1];
-  char candidate[kPathCapacity + 1];
+  char base[kFilePathCapacity + 1];
+  char candidate[kFilePathCapacity + 1];
   for (int i = 0; i < kCandidateCount; ++i) {
     // The identity is asked anew for every candidate.
     std::memset(base, 0, sizeof base);
-    if (!MakeBaseName(identity, base, kPathCapacity)) return false;
-    if (!FormatCandidate(candidate, kPathCapacity, folder, base, i)) return false;
+    if (!MakeBaseName(identity, base, kFilePathCapacity)) return false;
+    if (!FormatCandidate(candidate, kFilePathCapacity, folder, base, i)) return false;
     if (FileExists(candidate)) continue;
-    BoundedCopy(ReportPath, candidate, kPathCapacity);
+    BoundedCopy(ReportPath, candidate);
     return true;
   }
   return false;
 }
 
-// The software section deletes the record file once it has read it; when it did not get
-// that far, the file would otherwise be left behind in the temporary folder.
-void CSorvikOut::DeleteTempFile() {
-  if (TempFilePath[0] == '\0') return;
-  DeleteFileA(TempFilePath);
-  std::memset(TempFilePath, 0, sizeof TempFilePath);
+// Once deleted, the name is free again: another program may be given it, so it is never
+// deleted a second time.
+void CSorvikOut::ReleaseTempFile() {
+  if (tempFilePath_[0] == '\0') return;
+  DeleteFileA(tempFilePath_);
+  std::memset(tempFilePath_, 0, sizeof tempFilePath_);
 }

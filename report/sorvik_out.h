@@ -1,5 +1,5 @@
 // CSorvikOut: the report file of a run: where it goes, how it is named, the root element,
-// and the temporary software record file.
+// and the temporary software record file, which it alone makes and deletes.
 #pragma once
 
 #include "report/xml_out.h"
@@ -8,7 +8,7 @@ class CPcFetcher;
 
 class CSorvikOut : public CXmlOut {
  public:
-  enum { kTimeCapacity = 40, kCandidateCount = 100 };
+  enum { kCandidateCount = 100 };
 
   CSorvikOut();
   ~CSorvikOut() override;
@@ -22,13 +22,19 @@ class CSorvikOut : public CXmlOut {
   bool MakeDefaultPath(CPcFetcher* identity);
   bool MakeOutPath(CPcFetcher* identity, char* outArgument);
   bool MakeTempFile();
-  void FormatCreationTime(char* output);  // output: kTimeCapacity + 1
+  void FormatCreationTime(char (&output)[kCreationTimeCapacity + 1]);
 
-  char LineBuffer[kTextCapacity + 1];
-  char ReportPath[kPathCapacity + 1];
-  char TempFilePath[kPathCapacity + 1];
+  char LineBuffer[kReportTextCapacity + 1];
+  char ReportPath[kFilePathCapacity + 1];
+
+  // The record file made by OpenReport (MakeTempFile); empty when there is none.
+  const char* TempFilePath() const { return tempFilePath_; }
+  // Deletes the record file and forgets its name. The software section calls it once it has
+  // read the file; CloseReport and the destructor call it for a run that did not get so far.
+  void ReleaseTempFile();
 
  private:
   bool FindFreeName(CPcFetcher* identity, const char* folder);
-  void DeleteTempFile();
+
+  char tempFilePath_[kFilePathCapacity + 1];
 };

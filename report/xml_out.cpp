@@ -76,9 +76,9 @@ bool CXmlOut::OpenFile(const char* path) {
 }
 
 bool CXmlOut::WriteText(int level, const char* text) {
-  WCHAR wide[kTextCapacity + 1];
+  WCHAR wide[kReportTextCapacity + 1];
   std::memset(wide, 0, sizeof wide);
-  if (!ToWide(text, wide, kTextCapacity)) return false;
+  if (!ToWide(text, wide, kReportTextCapacity)) return false;
   if (File == nullptr) return false;
   if (!WriteTabs(level)) return false;
   return WriteWide(wide);
@@ -88,24 +88,24 @@ bool CXmlOut::WriteElement(int level, const char* name, const char* value) {
   if (File == nullptr || name == nullptr || name[0] == '\0') return false;
   if (!WriteTabs(level)) return false;
 
-  char line[kTextCapacity + 1];
-  WCHAR wide[kTextCapacity + 1];
+  char line[kReportTextCapacity + 1];
+  WCHAR wide[kReportTextCapacity + 1];
   if (value == nullptr || value[0] == '\0') {
-    if (!FormatPath(line, kTextCapacity, "<%s />\n", name)) return false;
+    if (!FormatPath(line, "<%s />\n", name)) return false;
     std::memset(wide, 0, sizeof wide);
-    return ToWide(line, wide, kTextCapacity) && WriteWide(wide);
+    return ToWide(line, wide, kReportTextCapacity) && WriteWide(wide);
   }
 
   // The tag areas hold 80 units, which keeps element names to 76 characters.
-  if (!FormatPath(line, kTextCapacity, "<%s>", name)) return false;
+  if (!FormatPath(line, "<%s>", name)) return false;
   std::memset(wide, 0, sizeof wide);
   if (!ToWide(line, wide, kTagCapacity) || !WriteWide(wide)) return false;
 
   EscapeText(value, line);
   std::memset(wide, 0, sizeof wide);
-  if (!ToWide(line, wide, kTextCapacity) || !WriteWide(wide)) return false;
+  if (!ToWide(line, wide, kReportTextCapacity) || !WriteWide(wide)) return false;
 
-  if (!FormatPath(line, kTextCapacity, "</%s>\n", name)) return false;
+  if (!FormatPath(line, "</%s>\n", name)) return false;
   std::memset(wide, 0, sizeof wide);
   return ToWide(line, wide, kTagCapacity) && WriteWide(wide);
 }
@@ -118,14 +118,14 @@ void CXmlOut::CloseFile() {
 }
 
 void CXmlOut::EscapeText(const char* text, char* output) {
-  std::memset(output, 0, kTextCapacity + 1);
+  std::memset(output, 0, kReportTextCapacity + 1);
   int used = 0;
   for (const char* p = text; *p != '\0'; ++p) {
     const char* entity = EntityFor(*p);
     int length = entity != nullptr ? static_cast<int>(std::strlen(entity)) : 1;
     // A value that does not fit ends before the first piece that does not fit whole, so an
     // entity is never cut in half.
-    if (used + length > kTextCapacity) break;
+    if (used + length > kReportTextCapacity) break;
     if (entity != nullptr) {
       std::memcpy(output + used, entity, static_cast<size_t>(length));
     } else {

@@ -4,12 +4,11 @@
 
 #include <cstdio>
 
+#include "common/capacities.h"
 #include "platform/win32.h"
 
 class CXmlOut {
  public:
-  enum { kTextCapacity = 4096, kTagCapacity = 80, kPathCapacity = 512 };
-
   CXmlOut();
   virtual ~CXmlOut();
   CXmlOut(const CXmlOut&) = delete;
@@ -20,7 +19,7 @@ class CXmlOut {
   bool WriteElement(int level, const char* name, const char* value);
   void CloseFile();
 
-  static void EscapeText(const char* text, char* output);  // output: kTextCapacity + 1
+  static void EscapeText(const char* text, char* output);  // output: kReportTextCapacity + 1
   static bool ToWide(const char* text, WCHAR* output, int capacity);
 
  protected:

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 // Writes a registry text into a record line. A line break (or the end-of-file mark that a
 // text-mode read on Windows stops at) inside a value becomes a blank, so that one product is
@@ -12,7 +14,9 @@
 void WriteRecordText(FILE* file, const char* text);
 
 // Reads a text file a whole line at a time, with its line feed (a last line without one is
-// returned as it is).
+// returned as it is). Written by hand over fgets: the file is a C stream opened through the
+// seam (text mode on Windows), and a line that can't get the memory it needs must end the
+// read with Failed(), not with an exception.
 class RecordLineReader {
  public:
   explicit RecordLineReader(FILE* file);
@@ -41,34 +45,20 @@ class RecordLineReader {
 // hash, so keeping n lines costs about n comparisons, not n squared.
 class DistinctLines {
  public:
-  DistinctLines();
-  ~DistinctLines();
+  DistinctLines() = default;
   DistinctLines(const DistinctLines&) = delete;
   DistinctLines& operator=(const DistinctLines&) = delete;
 
   // Keeps the line unless an equal one (byte for byte) is kept already. False only when
-  // memory is not available.
+  // memory is not available; the set is then incomplete and only fit to be dropped.
   bool Add(const char* line, size_t length);
-  size_t Count() const { return count_; }
+  size_t Count() const { return order_.size(); }
   // Writes the kept lines in order; false when a write failed.
   bool WriteTo(FILE* file) const;
 
  private:
-  struct Entry {
-    size_t offset;
-    size_t length;
-    uint32_t hash;
-  };
-  bool Reserve(size_t textLength);
-  bool GrowTable();
-  void Place(size_t entryIndex);
-
-  char* text_;
-  size_t textUsed_;
-  size_t textCapacity_;
-  Entry* entries_;
-  size_t count_;
-  size_t entryCapacity_;
-  uint32_t* table_;  // entry index + 1 per slot, 0 for an empty slot
-  size_t tableSize_;
+  std::unordered_set<std::string> lines_;
+  // Elements of an unordered_set keep their place when it rehashes, so the order can point
+  // at them.
+  std::vector<const std::string*> order_;
 };

@@ -62,36 +62,31 @@ int CSwFetcher::WriteUserUninstallRecords(FILE* file) {
 }
 
 int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
-  KeyHolder uninstall;
-  if (!uninstall.Open(root, kUninstallPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view))
+  SubkeyWalk entries;
+  if (!entries.Open(root, kUninstallPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view))
     return 0;
 
   int recordCount = 0;
-  char subkeyName[kNameCapacity + 1];
   char value[kValueCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(uninstall.Get(), index, subkeyName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder entry;
-    if (!entry.Open(uninstall.Get(), subkeyName, KEY_QUERY_VALUE | view)) continue;
-    if (!ReadValueText(entry.Get(), "DisplayName", value, kValueCapacity)) continue;
+  while (entries.NextChild(KEY_QUERY_VALUE | view)) {
+    HKEY entry = entries.Child();
+    if (!ReadValueText(entry, "DisplayName", value, kValueCapacity)) continue;
     ++recordCount;
 
     DWORD systemComponent = 0;
-    if (ReadValueDword(entry.Get(), "SystemComponent", &systemComponent) && systemComponent == 1)
+    if (ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1)
       std::fputs("+", file);
     WriteRecordText(file, value);
     std::fputs("/1", file);
 
     for (const auto& field : kTextFields) {
-      if (ReadValueText(entry.Get(), field.valueName, value, kValueCapacity))
+      if (ReadValueText(entry, field.valueName, value, kValueCapacity))
         WriteRecordText(file, value);
       std::fputs(field.marker, file);
     }
 
     DWORD estimatedSize = 0;
-    if (ReadValueDword(entry.Get(), "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
+    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
       char number[16 + 1];
       std::memset(number, 0, sizeof(number));
       wsprintfA(number, "%d", static_cast<int>(estimatedSize));

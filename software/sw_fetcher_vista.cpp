@@ -46,31 +46,25 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
   REGSAM views[kMaxRegistryViews];
   GetSoftwareViews(views);
   REGSAM view = views[0];
-  KeyHolder packages;
+  SubkeyWalk packages;
   if (!packages.Open(HKEY_LOCAL_MACHINE, kPackagesPath,
                      KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view))
     return 0;
 
   int recordCount = 0;
-  char keyName[kNameCapacity + 1];
   char text[kPackageTextCapacity + 1];
-  for (DWORD index = 0;; ++index) {
-    EnumStep step = NextEnumStep(EnumSubkey(packages.Get(), index, keyName));
-    if (step == kEnumEnd) break;
-    if (step == kEnumSkip) continue;
-    KeyHolder package;
-    if (!package.Open(packages.Get(), keyName, KEY_QUERY_VALUE | view)) continue;
+  while (packages.NextChild(KEY_QUERY_VALUE | view)) {
+    HKEY package = packages.Child();
+    const char* keyName = packages.Name();
 
     // Only what the update agent installed and what is installed and shown counts.
-    if (!ReadValueText(package.Get(), "InstallClient", text, kPackageTextCapacity) ||
+    if (!ReadValueText(package, "InstallClient", text, kPackageTextCapacity) ||
         !SameTextIgnoringCase(text, "windowsupdateagent"))
       continue;
     DWORD state = 0;
-    if (!ReadValueDword(package.Get(), "CurrentState", &state) || !IsInstalledState(state))
-      continue;
+    if (!ReadValueDword(package, "CurrentState", &state) || !IsInstalledState(state)) continue;
     DWORD visibility = 0;
-    if (!ReadValueDword(package.Get(), "Visibility", &visibility) || visibility != kVisible)
-      continue;
+    if (!ReadValueDword(package, "Visibility", &visibility) || visibility != kVisible) continue;
 
     std::memset(text, 0, sizeof(text));
     if (!GetPackageDisplayName(keyName, text, kPackageTextCapacity)) continue;
@@ -84,15 +78,15 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
 
     std::fputs("Microsoft Corporation/3", file);
 
-    if (ReadValueText(package.Get(), "InstallLocation", text, kPackageTextCapacity))
+    if (ReadValueText(package, "InstallLocation", text, kPackageTextCapacity))
       WriteRecordText(file, text);
     std::fputs("/4/5/6/7", file);
 
     // The install time is a file time in UTC; the record carries its UTC date.
     FILETIME installTime;
     std::memset(&installTime, 0, sizeof(installTime));
-    if (ReadValueDword(package.Get(), "InstallTimeHigh", &installTime.dwHighDateTime) &&
-        ReadValueDword(package.Get(), "InstallTimeLow", &installTime.dwLowDateTime)) {
+    if (ReadValueDword(package, "InstallTimeHigh", &installTime.dwHighDateTime) &&
+        ReadValueDword(package, "InstallTimeLow", &installTime.dwLowDateTime)) {
       SYSTEMTIME date;
       std::memset(&date, 0, sizeof(date));
       if (FileTimeToSystemTime(&installTime, &date)) {

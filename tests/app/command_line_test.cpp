@@ -32,11 +32,11 @@ TEST(HasSwitch, MatchesExactBytesAnywhere) {
 const char kUnchanged[] = "(unchanged)";
 
 std::string Extract(const std::string& commandLine) {
-  char outPath[kOutPathCapacity + 1];
+  OutPath outPath;
   std::memset(outPath, 0, sizeof outPath);
   std::strcpy(outPath, kUnchanged);
   ExtractOutPath(commandLine.c_str(), outPath);
-  EXPECT_EQ('\0', outPath[kOutPathCapacity]);
+  EXPECT_EQ('\0', outPath[kFilePathCapacity]);
   return outPath;
 }
 

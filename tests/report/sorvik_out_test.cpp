@@ -57,10 +57,10 @@ class SorvikOutTest : public ::testing::Test {
   }
 
   std::string BaseName() {
-    char name[CXmlOut::kPathCapacity + 1];
+    char name[kFilePathCapacity + 1];
     std::memset(name, 0, sizeof name);
     CSorvikOut out;
-    if (!out.MakeBaseName(identity_.get(), name, CXmlOut::kPathCapacity)) return "(none)";
+    if (!out.MakeBaseName(identity_.get(), name, kFilePathCapacity)) return "(none)";
     return name;
   }
 
@@ -185,7 +185,7 @@ TEST_F(SorvikOutTest, AnUpperCaseExtensionIsTakenAsAFolder) {
 TEST_F(SorvikOutTest, MakeOutPathDropsOneTrailingBackslashInPlace) {
   Start();
   CSorvikOut out;
-  char argument[CXmlOut::kPathCapacity + 1] = "C:\\out\\\\";
+  char argument[kFilePathCapacity + 1] = "C:\\out\\\\";
   ASSERT_TRUE(out.MakeOutPath(identity_.get(), argument));
   EXPECT_STREQ("C:\\out\\", argument);
   EXPECT_EQ("C:\\out\\\\" + kBase + ".xml", std::string(out.ReportPath));
@@ -209,11 +209,11 @@ TEST_F(SorvikOutTest, PathsBeyondTheCapacityAreRefused) {
   EXPECT_EQ("(failed)", Report(longFolder));
   EXPECT_EQ(std::vector<std::string>{}, folder_.List("TEMP"));
 
-  char area[CXmlOut::kPathCapacity + 1];
+  char area[kFilePathCapacity + 1];
   std::memset(area, 0, sizeof area);
   CSorvikOut out;
   EXPECT_FALSE(out.GetExeFolder(area, 5));  // "C:\sorvik" does not fit five characters
-  EXPECT_TRUE(out.GetExeFolder(area, CXmlOut::kPathCapacity));
+  EXPECT_TRUE(out.GetExeFolder(area, kFilePathCapacity));
   EXPECT_STREQ("C:\\sorvik", area);
 }
 
@@ -227,12 +227,12 @@ TEST_F(SorvikOutTest, TheRootElementCarriesVersionAndCreationTime) {
   builder_.With([](sim::Facts& f) { f.localTime = SYSTEMTIME{2007, 12, 1, 31, 23, 59, 59, 999}; });
   Start();
   CSorvikOut out;
-  char time[CSorvikOut::kTimeCapacity + 1];
+  char time[kCreationTimeCapacity + 1];
   std::memset(time, 0, sizeof time);
   out.FormatCreationTime(time);
   EXPECT_STREQ("2007/12/31 23:59:59", time);
 
-  char argument[CXmlOut::kPathCapacity + 1] = "C:\\out\\r.xml";
+  char argument[kFilePathCapacity + 1] = "C:\\out\\r.xml";
   ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
   EXPECT_TRUE(out.WriteText(0, "<computer>\n"));
   out.CloseReport();
@@ -247,9 +247,9 @@ TEST_F(SorvikOutTest, TheRootElementCarriesVersionAndCreationTime) {
 TEST_F(SorvikOutTest, TheTemporaryFileIsMadeWithThePrefixInTheTemporaryFolder) {
   Start();
   CSorvikOut out;
-  char argument[CXmlOut::kPathCapacity + 1] = "C:\\out\\r.xml";
+  char argument[kFilePathCapacity + 1] = "C:\\out\\r.xml";
   ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
-  std::string temp = out.TempFilePath;
+  std::string temp = out.TempFilePath();
   ASSERT_EQ(0u, temp.find("C:\\TEMP\\sor")) << temp;
   std::vector<std::string> files = folder_.List("TEMP");
   ASSERT_EQ(1u, files.size());
@@ -259,14 +259,14 @@ TEST_F(SorvikOutTest, TheTemporaryFileIsMadeWithThePrefixInTheTemporaryFolder) {
 
 TEST_F(SorvikOutTest, TheTemporaryFileNeverOutlivesTheReport) {
   Start();
-  char argument[CXmlOut::kPathCapacity + 1] = "C:\\out\\r.xml";
+  char argument[kFilePathCapacity + 1] = "C:\\out\\r.xml";
   {
     CSorvikOut out;
     ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
     EXPECT_EQ(1u, folder_.List("TEMP").size());
     out.CloseReport();
     EXPECT_EQ(std::vector<std::string>{}, folder_.List("TEMP"));
-    EXPECT_STREQ("", out.TempFilePath);
+    EXPECT_STREQ("", out.TempFilePath());
   }
   {
     // The run stopped before the report was closed.
@@ -276,10 +276,11 @@ TEST_F(SorvikOutTest, TheTemporaryFileNeverOutlivesTheReport) {
   }
   EXPECT_EQ(std::vector<std::string>{}, folder_.List("TEMP"));
   {
-    // The software section consumed and deleted it already; nothing else is touched.
+    // The software section had it released already; nothing else is touched.
     CSorvikOut out;
     ASSERT_TRUE(out.OpenReport(identity_.get(), argument));
-    ASSERT_TRUE(DeleteFileA(out.TempFilePath));
+    out.ReleaseTempFile();
+    EXPECT_STREQ("", out.TempFilePath());
     folder_.Write("TEMP/other.tmp", "keep");
     out.CloseReport();
   }

@@ -53,10 +53,10 @@ class XmlOutTest : public ::testing::Test {
 };
 
 std::string Escaped(const std::string& value) {
-  char output[CXmlOut::kTextCapacity + 1];
+  char output[kReportTextCapacity + 1];
   std::memset(output, 'x', sizeof output);
   CXmlOut::EscapeText(value.c_str(), output);
-  EXPECT_EQ('\0', output[CXmlOut::kTextCapacity]);
+  EXPECT_EQ('\0', output[kReportTextCapacity]);
   return output;
 }
 
@@ -76,7 +76,7 @@ TEST(EscapeText, MapsEachSpecialByteOnce) {
 }
 
 TEST(EscapeText, CutsBeforeAWholeEntityNeverInsideOne) {
-  const int capacity = CXmlOut::kTextCapacity;
+  const int capacity = kReportTextCapacity;
   // Exactly full: 4091 letters and one five-character entity.
   EXPECT_EQ(std::string(capacity - 5, 'a') + "&amp;",
             Escaped(std::string(capacity - 5, 'a') + "&"));

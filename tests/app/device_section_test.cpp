@@ -20,8 +20,8 @@
 #include "hardware/hw_fetcher_9598me.h"
 #include "hardware/hw_fetcher_vista.h"
 #include "hardware/hw_fetcher_xp.h"
-#include "hardware_test_support.h"
 #include "report/sorvik_out.h"
+#include "tests/hardware/hardware_test_support.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The software and statistics sections as they reach the report file.
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/globals.h"
@@ -8,11 +9,9 @@
 #include "software/sw_fetcher.h"
 #include "software/sw_fetcher_vista.h"
 #include "software/sw_info.h"
-#include "software_test_support.h"
+#include "tests/software/software_test_support.h"
 
 namespace {
-
-using swtest::kRecordPath;
 
 const char kReportPath[] = "C:\\report.xml";
 
@@ -44,19 +43,22 @@ class SoftwareSectionTest : public swtest::MachineTest {
   // Writes both sections with `fetcher` and returns the report from "<software>" on.
   std::string Sections(CSwFetcher& fetcher) {
     Install();
+    // The machine's temporary folder, where the report writer makes the record file.
+    std::filesystem::create_directories(folder_.path() + "/TEMP");
     std::string report;
     {
       CSorvikOut out;
       EXPECT_TRUE(out.OpenFile(kReportPath));
-      std::strcpy(out.TempFilePath, kRecordPath);
+      EXPECT_TRUE(out.MakeTempFile());
+      const std::string recordPath = out.TempFilePath();
       SWInfo info;
       g_pOut = &out;
       g_pSwInfo = &info;
       g_pSwFetcher = &fetcher;
       WriteSoftwareSection();
       WriteStatisticsSection();
-      recordFileLeft_ = RecordFileExists();
-      recordPathLeft_ = out.TempFilePath[0] != '\0';
+      recordFileLeft_ = std::filesystem::exists(HostPathOf(recordPath));
+      recordPathLeft_ = out.TempFilePath()[0] != '\0';
       g_pOut = nullptr;
       g_pSwInfo = nullptr;
       g_pSwFetcher = nullptr;
