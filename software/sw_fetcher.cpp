@@ -11,8 +11,6 @@ namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-enum { kNameCapacity = 512, kValueCapacity = 1024 };
-
 // The text fields after the display name, each followed by its marker.
 const struct {
   const char* valueName;
@@ -67,10 +65,10 @@ int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
     return 0;
 
   int recordCount = 0;
-  char value[kValueCapacity + 1];
+  char value[kUninstallValueCapacity + 1];
   while (entries.NextChild(KEY_QUERY_VALUE | view)) {
     HKEY entry = entries.Child();
-    if (!ReadValueText(entry, "DisplayName", value, kValueCapacity)) continue;
+    if (!ReadValueText(entry, "DisplayName", value)) continue;
     ++recordCount;
 
     DWORD systemComponent = 0;
@@ -80,14 +78,13 @@ int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
     std::fputs("/1", file);
 
     for (const auto& field : kTextFields) {
-      if (ReadValueText(entry, field.valueName, value, kValueCapacity))
-        WriteRecordText(file, value);
+      if (ReadValueText(entry, field.valueName, value)) WriteRecordText(file, value);
       std::fputs(field.marker, file);
     }
 
     DWORD estimatedSize = 0;
     if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
-      char number[16 + 1];
+      char number[kIntTextCapacity + 1];
       std::memset(number, 0, sizeof(number));
       wsprintfA(number, "%d", static_cast<int>(estimatedSize));
       std::fputs(number, file);

@@ -13,8 +13,6 @@ namespace {
 const char kPackagesPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\Packages";
 
-enum { kNameCapacity = 512, kPackageTextCapacity = 512 };
-
 // The registry holds 0x70 for an installed package and 0x80 for a permanent one; 7 is the
 // servicing API's "installed", kept for whatever reports it that way.
 const DWORD kStateInstalled = 0x70;
@@ -52,13 +50,13 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
     return 0;
 
   int recordCount = 0;
-  char text[kPackageTextCapacity + 1];
+  char text[kPackageValueCapacity + 1];
   while (packages.NextChild(KEY_QUERY_VALUE | view)) {
     HKEY package = packages.Child();
     const char* keyName = packages.Name();
 
     // Only what the update agent installed and what is installed and shown counts.
-    if (!ReadValueText(package, "InstallClient", text, kPackageTextCapacity) ||
+    if (!ReadValueText(package, "InstallClient", text) ||
         !SameTextIgnoringCase(text, "windowsupdateagent"))
       continue;
     DWORD state = 0;
@@ -67,19 +65,18 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
     if (!ReadValueDword(package, "Visibility", &visibility) || visibility != kVisible) continue;
 
     std::memset(text, 0, sizeof(text));
-    if (!GetPackageDisplayName(keyName, text, kPackageTextCapacity)) continue;
+    if (!GetPackageDisplayName(keyName, text, kPackageValueCapacity)) continue;
     ++recordCount;
     WriteRecordText(file, text);
     std::fputs("/1", file);
 
     std::memset(text, 0, sizeof(text));
-    if (GetPackageVersion(keyName, text, kPackageTextCapacity)) WriteRecordText(file, text);
+    if (GetPackageVersion(keyName, text, kPackageValueCapacity)) WriteRecordText(file, text);
     std::fputs("/2", file);
 
     std::fputs("Microsoft Corporation/3", file);
 
-    if (ReadValueText(package, "InstallLocation", text, kPackageTextCapacity))
-      WriteRecordText(file, text);
+    if (ReadValueText(package, "InstallLocation", text)) WriteRecordText(file, text);
     std::fputs("/4/5/6/7", file);
 
     // The install time is a file time in UTC; the record carries its UTC date.
@@ -90,7 +87,7 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
       SYSTEMTIME date;
       std::memset(&date, 0, sizeof(date));
       if (FileTimeToSystemTime(&installTime, &date)) {
-        char digits[32 + 1];
+        char digits[kInstallDateTextCapacity + 1];
         std::memset(digits, 0, sizeof(digits));
         wsprintfA(digits, "%04d%02d%02d", static_cast<int>(date.wYear),
                   static_cast<int>(date.wMonth), static_cast<int>(date.wDay));
@@ -106,9 +103,9 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
 // between the first "_for_" and the next "~".
 bool CSwFetcherVista::GetPackageDisplayName(const char* keyName, char* output, int capacity) {
   if (keyName == nullptr || keyName[0] == '\0') return false;
-  char copy[kNameCapacity + 1];
+  KeyName copy;
   std::memset(copy, 0, sizeof(copy));
-  BoundedCopy(copy, keyName, kNameCapacity);
+  BoundedCopy(copy, keyName);
 
   char* forText = std::strstr(copy, "_for_");
   if (forText == nullptr) return false;

@@ -2,16 +2,15 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/text.h"
 
 namespace {
 
-enum { kLineCapacity = 1024 };
-
 // A fresh working copy of a record line: its first 1024 characters, zero-filled behind.
 void CopyLine(char* copy, const char* line) {
-  std::memset(copy, 0, kLineCapacity + 1);
-  BoundedCopy(copy, line, kLineCapacity);
+  std::memset(copy, 0, kRecordLineCapacity + 1);
+  BoundedCopy(copy, line, kRecordLineCapacity);
 }
 
 }  // namespace
@@ -44,7 +43,7 @@ void SWInfo::MakeUpper(char* text) {
 int SWInfo::ParseLine(const char* line) {
   if (line == nullptr || line[0] == '\0') return 0;
   Clear();
-  char copy[kLineCapacity + 1];
+  char copy[kRecordLineCapacity + 1];
 
   // Markers are found by their first occurrence anywhere in the line, so a marker text inside
   // a value moves the split; the line is still never rejected.

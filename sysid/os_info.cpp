@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/system.h"
@@ -11,15 +12,11 @@
 
 namespace {
 
-enum {
-  kBasicRecordSize = 148,
-  kExtendedRecordSize = 156,
-  kServicePackCapacity = 128,
-  kNameCapacity = 1024,
-  kEditionCapacity = 80,
-  kProductTypeCapacity = 80,
-  kProductIdCapacity = 512
-};
+// The sizes that the two version records announce in dwOSVersionInfoSize.
+enum { kBasicRecordSize = 148, kExtendedRecordSize = 156 };
+
+typedef char OsName[kOsNameCapacity + 1];
+typedef char ServicePackText[kServicePackTextCapacity + 1];
 
 static_assert(sizeof(OSVERSIONINFOA) == kBasicRecordSize, "basic version record");
 static_assert(sizeof(OSVERSIONINFOEXA) == kExtendedRecordSize, "extended version record");
@@ -266,10 +263,10 @@ const char* ModernBaseName(const OSVERSIONINFOEXA& version) {
 
 // Names NT 6.1 and later as the Vista path does, from a base name and the edition that
 // GetProductInfo gives; the service pack stays out of the name. False for other versions.
-bool AppendModernName(char* name, const OSVERSIONINFOEXA& version) {
+bool AppendModernName(OsName& name, const OSVERSIONINFOEXA& version) {
   const char* base = ModernBaseName(version);
   if (base == nullptr) return false;
-  BoundedAppend(name, base, kNameCapacity);
+  BoundedAppend(name, base);
 
   PGETPRODUCTINFO getProductInfo =
       LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
@@ -280,14 +277,14 @@ bool AppendModernName(char* name, const OSVERSIONINFOEXA& version) {
     return true;
   const char* edition = ModernEdition(version.dwMajorVersion, version.dwMinorVersion, productType);
   if (edition != nullptr && edition[0] != '\0') {
-    BoundedAppend(name, " ", kNameCapacity);
-    BoundedAppend(name, edition, kNameCapacity);
+    BoundedAppend(name, " ");
+    BoundedAppend(name, edition);
   }
   return true;
 }
 
 // The edition suffix that the extended record tells.
-void AppendExtendedSuffix(char* name, const OSVERSIONINFOEXA& version, WORD architecture) {
+void AppendExtendedSuffix(OsName& name, const OSVERSIONINFOEXA& version, WORD architecture) {
   DWORD major = version.dwMajorVersion;
   DWORD minor = version.dwMinorVersion;
   WORD suite = version.wSuiteMask;
@@ -340,52 +337,52 @@ void AppendExtendedSuffix(char* name, const OSVERSIONINFOEXA& version, WORD arch
         suffix = " Server 4.0";
     }
   }
-  BoundedAppend(name, suffix, kNameCapacity);
+  BoundedAppend(name, suffix);
 }
 
 // Systems without the extended record keep the product type in the registry only.
-bool AppendRegistrySuffix(char* name, const OSVERSIONINFOEXA& version) {
-  char productType[kProductTypeCapacity + 1];
+bool AppendRegistrySuffix(OsName& name, const OSVERSIONINFOEXA& version) {
+  char productType[kProductTypeValueCapacity + 1];
   KeyHolder key;
   if (!key.Open(HKEY_LOCAL_MACHINE, kProductOptionsKey, KEY_QUERY_VALUE)) return false;
-  bool read = ReadValueText(key.Get(), "ProductType", productType, kProductTypeCapacity);
+  bool read = ReadValueText(key.Get(), "ProductType", productType);
   key.Close();
   if (!read) return false;
 
-  if (lstrcmpiA(productType, "WINNT") == 0) BoundedAppend(name, " Workstation", kNameCapacity);
-  if (lstrcmpiA(productType, "LANMANNT") == 0) BoundedAppend(name, " Server", kNameCapacity);
-  if (lstrcmpiA(productType, "SERVERNT") == 0)
-    BoundedAppend(name, " Advanced Server", kNameCapacity);
+  if (lstrcmpiA(productType, "WINNT") == 0) BoundedAppend(name, " Workstation");
+  if (lstrcmpiA(productType, "LANMANNT") == 0) BoundedAppend(name, " Server");
+  if (lstrcmpiA(productType, "SERVERNT") == 0) BoundedAppend(name, " Advanced Server");
 
-  char versionText[32];
+  char versionText[kVersionNumberTextCapacity + 1];
   std::memset(versionText, 0, sizeof(versionText));
   wsprintfA(versionText, " %d.%d", static_cast<int>(version.dwMajorVersion),
             static_cast<int>(version.dwMinorVersion));
-  BoundedAppend(name, versionText, kNameCapacity);
+  BoundedAppend(name, versionText);
   return true;
 }
 
 // NT 4.0 reports Service Pack 6a only through the hotfix it shipped with.
-bool AppendSp6a(char* name, const OSVERSIONINFOEXA& version, const char* servicePack) {
+bool AppendSp6a(OsName& name, const OSVERSIONINFOEXA& version, const ServicePackText& servicePack) {
   if (version.dwMajorVersion != 4) return false;
   if (lstrcmpiA(servicePack, "Service Pack 6") != 0) return false;
   KeyHolder hotfix;
   if (!hotfix.Open(HKEY_LOCAL_MACHINE, kSp6aHotfixKey, KEY_QUERY_VALUE)) return false;
-  BoundedAppend(name, " Service Pack 6a", kNameCapacity);
+  BoundedAppend(name, " Service Pack 6a");
   return true;
 }
 
-void Append9xName(char* name, const OSVERSIONINFOEXA& version, const char* servicePack) {
+void Append9xName(OsName& name, const OSVERSIONINFOEXA& version,
+                  const ServicePackText& servicePack) {
   if (version.dwMajorVersion != 4) return;
-  char release = servicePack[1];  // the area is 128 zero-filled characters: [1] always exists
+  char release = servicePack[1];  // a zero-filled area of 128 characters: [1] always exists
   if (version.dwMinorVersion == 0) {
-    BoundedAppend(name, "Windows 95", kNameCapacity);
-    if (release == 'C' || release == 'B') BoundedAppend(name, " OSR2", kNameCapacity);
+    BoundedAppend(name, "Windows 95");
+    if (release == 'C' || release == 'B') BoundedAppend(name, " OSR2");
   } else if (version.dwMinorVersion == 10) {
-    BoundedAppend(name, "Windows 98", kNameCapacity);
-    if (release == 'A' || release == 'B') BoundedAppend(name, " SE", kNameCapacity);
+    BoundedAppend(name, "Windows 98");
+    if (release == 'A' || release == 'B') BoundedAppend(name, " SE");
   } else if (version.dwMinorVersion == 90) {
-    BoundedAppend(name, "Windows ME", kNameCapacity);
+    BoundedAppend(name, "Windows ME");
   }
 }
 
@@ -412,9 +409,9 @@ int COsInfo::GetOsGeneration() {
 }
 
 bool COsInfo::GetOsFullName(char* output, int capacity) {
-  char name[kNameCapacity + 1];
-  char edition[kEditionCapacity + 1];
-  char servicePack[kServicePackCapacity + 1];
+  OsName name;
+  char edition[kEditionNameCapacity + 1];
+  ServicePackText servicePack;
   std::memset(name, 0, sizeof(name));
   std::memset(edition, 0, sizeof(edition));
   std::memset(servicePack, 0, sizeof(servicePack));
@@ -428,7 +425,7 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
     if (!GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version))) return false;
   }
   // A terminated copy, whatever the record holds.
-  BoundedCopy(servicePack, version.szCSDVersion, kServicePackCapacity);
+  BoundedCopy(servicePack, version.szCSDVersion);
 
   DWORD major = version.dwMajorVersion;
   DWORD minor = version.dwMinorVersion;
@@ -436,7 +433,7 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
   WORD architecture = PROCESSOR_ARCHITECTURE_UNKNOWN;
 
   if (version.dwPlatformId == VER_PLATFORM_WIN32s) {
-    BoundedAppend(name, "Win32s", kNameCapacity);
+    BoundedAppend(name, "Win32s");
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     Append9xName(name, version, servicePack);
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
@@ -444,34 +441,33 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
     if (AppendModernName(name, version)) {
       named = true;
     } else if (major == 6 && minor == 0) {
-      BoundedAppend(name,
-                    version.wProductType == VER_NT_WORKSTATION ? "Windows Vista"
-                                                               : "Windows Server \"Longhorn\"",
-                    kNameCapacity);
+      BoundedAppend(name, version.wProductType == VER_NT_WORKSTATION
+                              ? "Windows Vista"
+                              : "Windows Server \"Longhorn\"");
       PGETPRODUCTINFO getProductInfo =
           LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
       DWORD productType = 0;
       if (getProductInfo != nullptr && getProductInfo(6, 0, 0, 0, &productType)) {
-        GetEditionName(productType, edition, kEditionCapacity);
-        BoundedAppend(name, " ", kNameCapacity);
-        BoundedAppend(name, edition, kNameCapacity);
+        GetEditionName(productType, edition, kEditionNameCapacity);
+        BoundedAppend(name, " ");
+        BoundedAppend(name, edition);
         named = true;
       }
     } else if (major == 5 && minor == 2) {
       architecture = GetNativeArchitecture();
       if (GetSystemMetrics(SM_SERVERR2) != 0)
-        BoundedAppend(name, "Windows Server 2003 \"R2\"", kNameCapacity);
+        BoundedAppend(name, "Windows Server 2003 \"R2\"");
       else if (version.wProductType == VER_NT_WORKSTATION &&
                architecture == PROCESSOR_ARCHITECTURE_AMD64)
-        BoundedAppend(name, "Windows XP Professional x64 Edition", kNameCapacity);
+        BoundedAppend(name, "Windows XP Professional x64 Edition");
       else
-        BoundedAppend(name, "Windows Server 2003", kNameCapacity);
+        BoundedAppend(name, "Windows Server 2003");
     } else if (major == 5 && minor == 1) {
-      BoundedAppend(name, "Windows XP", kNameCapacity);
+      BoundedAppend(name, "Windows XP");
     } else if (major == 5 && minor == 0) {
-      BoundedAppend(name, "Windows 2000", kNameCapacity);
+      BoundedAppend(name, "Windows 2000");
     } else if (major <= 4) {
-      BoundedAppend(name, "Windows NT", kNameCapacity);
+      BoundedAppend(name, "Windows NT");
     }
 
     if (!named) {
@@ -481,8 +477,8 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
         return false;
       }
       if (!AppendSp6a(name, version, servicePack)) {
-        BoundedAppend(name, " ", kNameCapacity);
-        BoundedAppend(name, servicePack, kNameCapacity);
+        BoundedAppend(name, " ");
+        BoundedAppend(name, servicePack);
       }
     }
   }
@@ -492,10 +488,10 @@ bool COsInfo::GetOsFullName(char* output, int capacity) {
 }
 
 bool COsInfo::GetProductId(char* output, int capacity) {
-  char productId[kProductIdCapacity + 1];
+  char productId[kProductIdValueCapacity + 1];
   KeyHolder key;
   if (!key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_QUERY_VALUE)) return false;
-  if (!ReadValueText(key.Get(), "ProductId", productId, kProductIdCapacity)) return false;
+  if (!ReadValueText(key.Get(), "ProductId", productId)) return false;
   BoundedCopy(output, productId, capacity);
   return true;
 }
@@ -507,9 +503,9 @@ bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* serv
   version.dwOSVersionInfoSize = kBasicRecordSize;
   if (!GetVersionExA(&version)) return false;
 
-  char csd[kServicePackCapacity + 1];
+  ServicePackText csd;
   std::memset(csd, 0, sizeof(csd));
-  BoundedCopy(csd, version.szCSDVersion, kServicePackCapacity);
+  BoundedCopy(csd, version.szCSDVersion);
 
   *major = static_cast<int>(version.dwMajorVersion);
   *minor = static_cast<int>(version.dwMinorVersion);

@@ -2,14 +2,9 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/text.h"
 #include "platform/win32.h"
-
-namespace {
-
-enum { kHostNameCapacity = 50 };
-
-}  // namespace
 
 // A failed start is not looked at: GetIp then fails on its own, and the names work without it.
 CPcFetcher::CPcFetcher() : WorkBuffer() {
