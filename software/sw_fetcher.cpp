@@ -2,23 +2,21 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/registry.h"
 #include "platform/files.h"
 #include "platform/win32.h"
 #include "software/record_file.h"
+#include "software/record_line.h"
 
 namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The text fields after the display name, each followed by its marker.
-const struct {
-  const char* valueName;
-  const char* marker;
-} kTextFields[] = {
-    {"DisplayVersion", "/2"}, {"Publisher", "/3"}, {"InstallLocation", "/4"}, {"RegCompany", "/5"},
-    {"RegOwner", "/6"},       {"ProductID", "/7"}, {"InstallDate", "/8"},
-};
+// The values of the fields between the display name and the size, in the order of the line.
+const char* const kTextFieldValues[] = {"DisplayVersion", "Publisher", "InstallLocation",
+                                        "RegCompany",     "RegOwner",  "ProductID",
+                                        "InstallDate"};
 
 }  // namespace
 
@@ -72,24 +70,18 @@ int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
     ++recordCount;
 
     DWORD systemComponent = 0;
-    if (ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1)
-      std::fputs("+", file);
-    WriteRecordText(file, value);
-    std::fputs("/1", file);
+    RecordLineWriter line(
+        file, ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1);
+    line.Field(value);
+    for (const char* valueName : kTextFieldValues)
+      line.Field(ReadValueText(entry, valueName, value) ? value : "");
 
-    for (const auto& field : kTextFields) {
-      if (ReadValueText(entry, field.valueName, value)) WriteRecordText(file, value);
-      std::fputs(field.marker, file);
-    }
-
+    char size[kIntTextCapacity + 1];
+    std::memset(size, 0, sizeof(size));
     DWORD estimatedSize = 0;
-    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
-      char number[kIntTextCapacity + 1];
-      std::memset(number, 0, sizeof(number));
-      wsprintfA(number, "%d", static_cast<int>(estimatedSize));
-      std::fputs(number, file);
-    }
-    std::fputs("\n", file);
+    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0)
+      wsprintfA(size, "%d", static_cast<int>(estimatedSize));
+    line.Field(size);
   }
   return recordCount;
 }

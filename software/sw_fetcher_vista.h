@@ -17,4 +17,5 @@ class CSwFetcherVista : public CSwFetcher {
  private:
   // Writes one record line per update package of the servicing store; returns the count.
   int WritePackageRecords(FILE* file);
+  void WritePackageRecord(FILE* file, HKEY package, const char* keyName, const char* displayName);
 };
