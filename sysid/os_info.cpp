@@ -261,6 +261,16 @@ const char* ModernBaseName(const OSVERSIONINFOEXA& version) {
   return "Windows Server";
 }
 
+// The product type that GetProductInfo (NT 6.0 and later) gives for a version; false when the
+// function is missing or does not answer.
+bool AskProductType(DWORD major, DWORD minor, WORD servicePackMajor, WORD servicePackMinor,
+                    DWORD* productType) {
+  PGETPRODUCTINFO getProductInfo =
+      LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+  return getProductInfo != nullptr &&
+         getProductInfo(major, minor, servicePackMajor, servicePackMinor, productType);
+}
+
 // Names NT 6.1 and later as the Vista path does, from a base name and the edition that
 // GetProductInfo gives; the service pack stays out of the name. False for other versions.
 bool AppendModernName(OsName& name, const OSVERSIONINFOEXA& version) {
@@ -268,11 +278,8 @@ bool AppendModernName(OsName& name, const OSVERSIONINFOEXA& version) {
   if (base == nullptr) return false;
   BoundedAppend(name, base);
 
-  PGETPRODUCTINFO getProductInfo =
-      LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
   DWORD productType = 0;
-  if (getProductInfo == nullptr ||
-      !getProductInfo(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
+  if (!AskProductType(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
                       version.wServicePackMinor, &productType))
     return true;
   const char* edition = ModernEdition(version.dwMajorVersion, version.dwMinorVersion, productType);
@@ -283,59 +290,56 @@ bool AppendModernName(OsName& name, const OSVERSIONINFOEXA& version) {
   return true;
 }
 
+// The server suffixes of one version: for the datacenter suite (nullptr: not told apart), the
+// enterprise suite, and any other.
+struct ServerSuffixes {
+  const char* datacenter;
+  const char* enterprise;
+  const char* other;
+};
+
+const ServerSuffixes kServerNt4 = {nullptr, " Server 4.0, Enterprise Edition", " Server 4.0"};
+const ServerSuffixes kServer2000 = {" Datacenter Server", " Advanced Server", " Server"};
+const ServerSuffixes kServer2003 = {" Datacenter Edition", " Enterprise Edition",
+                                    " Standard Edition"};
+const ServerSuffixes kServer2003Web = {" Datacenter Edition", " Enterprise Edition",
+                                       " Web Edition"};
+const ServerSuffixes kServer2003X64 = {" Datacenter x64 Edition", " Enterprise x64 Edition",
+                                       " Standard x64 Edition"};
+const ServerSuffixes kServer2003Itanium = {" Datacenter Edition for Itanium-based Systems",
+                                           " Enterprise Edition for Itanium-based Systems", ""};
+
+const ServerSuffixes& ServerSuffixesOf(DWORD major, DWORD minor, WORD suite, WORD architecture) {
+  if (major == 5 && minor == 0) return kServer2000;
+  if (major != 5 || minor != 2) return kServerNt4;
+  if (architecture == PROCESSOR_ARCHITECTURE_IA64) return kServer2003Itanium;
+  if (architecture == PROCESSOR_ARCHITECTURE_AMD64) return kServer2003X64;
+  // The web edition is told by its suite alone.
+  return suite == VER_SUITE_BLADE ? kServer2003Web : kServer2003;
+}
+
+const char* WorkstationSuffix(DWORD major, WORD suite, WORD architecture) {
+  if (architecture == PROCESSOR_ARCHITECTURE_AMD64) return "";
+  if (major == 4) return " Workstation 4.0";
+  return HasBit(suite, VER_SUITE_PERSONAL) ? " Home Edition" : " Professional";
+}
+
 // The edition suffix that the extended record tells.
 void AppendExtendedSuffix(OsName& name, const OSVERSIONINFOEXA& version, WORD architecture) {
-  DWORD major = version.dwMajorVersion;
-  DWORD minor = version.dwMinorVersion;
   WORD suite = version.wSuiteMask;
   const char* suffix = "";
   if (version.wProductType == VER_NT_WORKSTATION) {
-    if (architecture == PROCESSOR_ARCHITECTURE_AMD64)
-      suffix = "";
-    else if (major == 4)
-      suffix = " Workstation 4.0";
-    else if (HasBit(suite, VER_SUITE_PERSONAL))
-      suffix = " Home Edition";
-    else
-      suffix = " Professional";
+    suffix = WorkstationSuffix(version.dwMajorVersion, suite, architecture);
   } else if (version.wProductType == VER_NT_DOMAIN_CONTROLLER ||
              version.wProductType == VER_NT_SERVER) {
-    if (major == 5 && minor == 2) {
-      if (architecture == PROCESSOR_ARCHITECTURE_IA64) {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter Edition for Itanium-based Systems";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise Edition for Itanium-based Systems";
-      } else if (architecture == PROCESSOR_ARCHITECTURE_AMD64) {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter x64 Edition";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise x64 Edition";
-        else
-          suffix = " Standard x64 Edition";
-      } else {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter Edition";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise Edition";
-        else if (suite == VER_SUITE_BLADE)
-          suffix = " Web Edition";
-        else
-          suffix = " Standard Edition";
-      }
-    } else if (major == 5 && minor == 0) {
-      if (HasBit(suite, VER_SUITE_DATACENTER))
-        suffix = " Datacenter Server";
-      else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-        suffix = " Advanced Server";
-      else
-        suffix = " Server";
-    } else {
-      if (HasBit(suite, VER_SUITE_ENTERPRISE))
-        suffix = " Server 4.0, Enterprise Edition";
-      else
-        suffix = " Server 4.0";
-    }
+    const ServerSuffixes& server =
+        ServerSuffixesOf(version.dwMajorVersion, version.dwMinorVersion, suite, architecture);
+    if (server.datacenter != nullptr && HasBit(suite, VER_SUITE_DATACENTER))
+      suffix = server.datacenter;
+    else if (HasBit(suite, VER_SUITE_ENTERPRISE))
+      suffix = server.enterprise;
+    else
+      suffix = server.other;
   }
   BoundedAppend(name, suffix);
 }
@@ -386,13 +390,99 @@ void Append9xName(OsName& name, const OSVERSIONINFOEXA& version,
   }
 }
 
+// The basic version record, which every system gives.
+bool ReadBasicRecord(OSVERSIONINFOA* version) {
+  std::memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = kBasicRecordSize;
+  return GetVersionExA(version) != FALSE;
+}
+
+// The extended version record, or the basic one in its first part where the system has no
+// other (`extended` tells which); false when neither is given.
+bool ReadVersionRecord(OSVERSIONINFOEXA* version, bool* extended) {
+  std::memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = kExtendedRecordSize;
+  *extended = GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(version)) != FALSE;
+  if (*extended) return true;
+  version->dwOSVersionInfoSize = kBasicRecordSize;
+  return GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(version)) != FALSE;
+}
+
+void CopyEditionName(unsigned long productType, char* output, int capacity) {
+  const char* edition = "Unknown Edition";
+  if (productType < kEditionCount && kEditionNames[productType] != nullptr)
+    edition = kEditionNames[productType];
+  BoundedCopy(output, edition, capacity);
+}
+
+// NT 6.0 with the edition of the Vista table; false, the base name alone, when GetProductInfo
+// does not tell it.
+bool AppendVistaName(OsName& name, const OSVERSIONINFOEXA& version) {
+  BoundedAppend(name, version.wProductType == VER_NT_WORKSTATION ? "Windows Vista"
+                                                                 : "Windows Server \"Longhorn\"");
+  DWORD productType = 0;
+  if (!AskProductType(6, 0, 0, 0, &productType)) return false;
+  char edition[kEditionNameCapacity + 1];
+  std::memset(edition, 0, sizeof(edition));
+  CopyEditionName(productType, edition, kEditionNameCapacity);
+  BoundedAppend(name, " ");
+  BoundedAppend(name, edition);
+  return true;
+}
+
+// The base name of NT 5.2 and earlier; the native architecture is learnt only for NT 5.2.
+void AppendClassicNtName(OsName& name, const OSVERSIONINFOEXA& version, WORD* architecture) {
+  DWORD major = version.dwMajorVersion;
+  DWORD minor = version.dwMinorVersion;
+  if (major == 5 && minor == 2) {
+    *architecture = GetNativeArchitecture();
+    if (GetSystemMetrics(SM_SERVERR2) != 0)
+      BoundedAppend(name, "Windows Server 2003 \"R2\"");
+    else if (version.wProductType == VER_NT_WORKSTATION &&
+             *architecture == PROCESSOR_ARCHITECTURE_AMD64)
+      BoundedAppend(name, "Windows XP Professional x64 Edition");
+    else
+      BoundedAppend(name, "Windows Server 2003");
+  } else if (major == 5 && minor == 1) {
+    BoundedAppend(name, "Windows XP");
+  } else if (major == 5 && minor == 0) {
+    BoundedAppend(name, "Windows 2000");
+  } else if (major <= 4) {
+    BoundedAppend(name, "Windows NT");
+  }
+}
+
+// An NT name. The names from NT 6.0 on are complete as they are; the others get the product
+// type's suffix and the service pack. False when neither the extended record nor the registry
+// tells the product type.
+bool AppendNtName(OsName& name, const OSVERSIONINFOEXA& version, bool extended,
+                  const ServicePackText& servicePack) {
+  if (AppendModernName(name, version)) return true;
+  // Unknown outside NT 5.2, so that it counts as neither IA64 nor AMD64.
+  WORD architecture = PROCESSOR_ARCHITECTURE_UNKNOWN;
+  if (version.dwMajorVersion == 6 && version.dwMinorVersion == 0) {
+    if (AppendVistaName(name, version)) return true;
+  } else {
+    AppendClassicNtName(name, version, &architecture);
+  }
+
+  if (extended) {
+    AppendExtendedSuffix(name, version, architecture);
+  } else if (!AppendRegistrySuffix(name, version)) {
+    return false;
+  }
+  if (!AppendSp6a(name, version, servicePack)) {
+    BoundedAppend(name, " ");
+    BoundedAppend(name, servicePack);
+  }
+  return true;
+}
+
 }  // namespace
 
 int COsInfo::GetOsGeneration() {
   OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kBasicRecordSize;
-  if (!GetVersionExA(&version)) return kOsWinXp;
+  if (!ReadBasicRecord(&version)) return kOsWinXp;
 
   if (version.dwPlatformId == VER_PLATFORM_WIN32s) return kOsWin32s;
   if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -409,80 +499,23 @@ int COsInfo::GetOsGeneration() {
 }
 
 bool COsInfo::GetOsFullName(char* output, int capacity) {
-  OsName name;
-  char edition[kEditionNameCapacity + 1];
-  ServicePackText servicePack;
-  std::memset(name, 0, sizeof(name));
-  std::memset(edition, 0, sizeof(edition));
-  std::memset(servicePack, 0, sizeof(servicePack));
-
   OSVERSIONINFOEXA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kExtendedRecordSize;
-  bool extended = GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version)) != FALSE;
-  if (!extended) {
-    version.dwOSVersionInfoSize = kBasicRecordSize;
-    if (!GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version))) return false;
-  }
+  bool extended = false;
+  if (!ReadVersionRecord(&version, &extended)) return false;
   // A terminated copy, whatever the record holds.
+  ServicePackText servicePack;
+  std::memset(servicePack, 0, sizeof(servicePack));
   BoundedCopy(servicePack, version.szCSDVersion);
 
-  DWORD major = version.dwMajorVersion;
-  DWORD minor = version.dwMinorVersion;
-  // Learnt only for NT 5.2; elsewhere it must count as neither IA64 nor AMD64.
-  WORD architecture = PROCESSOR_ARCHITECTURE_UNKNOWN;
-
+  OsName name;
+  std::memset(name, 0, sizeof(name));
   if (version.dwPlatformId == VER_PLATFORM_WIN32s) {
     BoundedAppend(name, "Win32s");
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     Append9xName(name, version, servicePack);
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    bool named = false;  // the names from NT 6.0 on are complete as they are
-    if (AppendModernName(name, version)) {
-      named = true;
-    } else if (major == 6 && minor == 0) {
-      BoundedAppend(name, version.wProductType == VER_NT_WORKSTATION
-                              ? "Windows Vista"
-                              : "Windows Server \"Longhorn\"");
-      PGETPRODUCTINFO getProductInfo =
-          LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
-      DWORD productType = 0;
-      if (getProductInfo != nullptr && getProductInfo(6, 0, 0, 0, &productType)) {
-        GetEditionName(productType, edition, kEditionNameCapacity);
-        BoundedAppend(name, " ");
-        BoundedAppend(name, edition);
-        named = true;
-      }
-    } else if (major == 5 && minor == 2) {
-      architecture = GetNativeArchitecture();
-      if (GetSystemMetrics(SM_SERVERR2) != 0)
-        BoundedAppend(name, "Windows Server 2003 \"R2\"");
-      else if (version.wProductType == VER_NT_WORKSTATION &&
-               architecture == PROCESSOR_ARCHITECTURE_AMD64)
-        BoundedAppend(name, "Windows XP Professional x64 Edition");
-      else
-        BoundedAppend(name, "Windows Server 2003");
-    } else if (major == 5 && minor == 1) {
-      BoundedAppend(name, "Windows XP");
-    } else if (major == 5 && minor == 0) {
-      BoundedAppend(name, "Windows 2000");
-    } else if (major <= 4) {
-      BoundedAppend(name, "Windows NT");
-    }
-
-    if (!named) {
-      if (extended) {
-        AppendExtendedSuffix(name, version, architecture);
-      } else if (!AppendRegistrySuffix(name, version)) {
-        return false;
-      }
-      if (!AppendSp6a(name, version, servicePack)) {
-        BoundedAppend(name, " ");
-        BoundedAppend(name, servicePack);
-      }
-    }
+    if (!AppendNtName(name, version, extended, servicePack)) return false;
   }
-
   BoundedCopy(output, name, capacity);
   return true;
 }
@@ -499,9 +532,7 @@ bool COsInfo::GetProductId(char* output, int capacity) {
 bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* servicePack,
                              int capacity) {
   OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kBasicRecordSize;
-  if (!GetVersionExA(&version)) return false;
+  if (!ReadBasicRecord(&version)) return false;
 
   ServicePackText csd;
   std::memset(csd, 0, sizeof(csd));
@@ -515,9 +546,6 @@ bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* serv
 }
 
 bool COsInfo::GetEditionName(unsigned long productType, char* output, int capacity) {
-  const char* edition = "Unknown Edition";
-  if (productType < kEditionCount && kEditionNames[productType] != nullptr)
-    edition = kEditionNames[productType];
-  BoundedCopy(output, edition, capacity);
+  CopyEditionName(productType, output, capacity);
   return true;
 }
