@@ -28,9 +28,12 @@ bool CSwFetcher::GetSoftwareList(const char* filePath, bool removeDuplicates) {
   FILE* file = OpenPathA(filePath, "w");
   if (file == nullptr) return false;
   int recordCount = WriteMachineUninstallRecords(file);
+  recordCount += WritePackageRecords(file);
   recordCount += WriteUserUninstallRecords(file);
   return FinishList(file, recordCount, filePath, removeDuplicates);
 }
+
+int CSwFetcher::WritePackageRecords(FILE*) { return 0; }
 
 bool CSwFetcher::FinishList(FILE* file, int recordCount, const char* filePath,
                             bool removeDuplicates) {

@@ -5,7 +5,6 @@
 #include "common/capacities.h"
 #include "common/registry.h"
 #include "common/text.h"
-#include "platform/files.h"
 #include "platform/win32.h"
 #include "software/record_line.h"
 
@@ -57,16 +56,6 @@ void FormatInstallDate(HKEY package, char (&digits)[kInstallDateTextCapacity + 1
 
 CSwFetcherVista::CSwFetcherVista() {}
 CSwFetcherVista::~CSwFetcherVista() {}
-
-bool CSwFetcherVista::GetSoftwareList(const char* filePath, bool removeDuplicates) {
-  if (filePath == nullptr || filePath[0] == '\0') return false;
-  FILE* file = OpenPathA(filePath, "w");
-  if (file == nullptr) return false;
-  int recordCount = WriteMachineUninstallRecords(file);
-  recordCount += WritePackageRecords(file);
-  recordCount += WriteUserUninstallRecords(file);
-  return FinishList(file, recordCount, filePath, removeDuplicates);
-}
 
 // The servicing store is in the 64-bit view only, on 64-bit Windows.
 int CSwFetcherVista::WritePackageRecords(FILE* file) {
