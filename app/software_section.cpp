@@ -8,6 +8,7 @@
 #include "platform/win32.h"
 #include "report/sorvik_out.h"
 #include "software/record_file.h"
+#include "software/record_line.h"
 #include "software/sw_fetcher.h"
 #include "software/sw_info.h"
 
@@ -34,15 +35,15 @@ void WriteInstalled(const char* line) {
   std::memset(value, 0, sizeof(value));
   g_pSwInfo->GetField(0, value);
 
-  // A system component's name carries a leading "+"; an update keeps it.
+  // A system component's name carries the mark; an update keeps it.
   const char* type = "application";
   const char* name = value;
   if (g_pSwInfo->IsUpdate() == 1) {
     type = "update";
     ++UpdateCount;
-  } else if (value[0] == '+') {
+  } else if (HasSystemComponentMark(value)) {
     type = "component";
-    name = value + 1;
+    name = WithoutSystemComponentMark(value);
     ++ComponentCount;
   } else {
     ++ApplicationCount;

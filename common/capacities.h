@@ -29,15 +29,18 @@ enum {
   kSizeTextCapacity = 80,        // a size in megabytes as the disk element writes it
 
   // The software scan and its record file.
-  kRecordValueCapacity = 1024,  // an uninstall entry's value, written into a record
-  kPackageValueCapacity = 512,  // a servicing package's value, or a part of its key name
-  kRecordLineCapacity = 1024,   // the part of a record line that SWInfo splits into fields
+  kUninstallValueCapacity = 1024,  // an uninstall entry's value, written into a record
+  kPackageValueCapacity = 512,     // a servicing package's value, or a part of its key name
+  kRecordLineCapacity = 1024,      // the part of a record line that SWInfo splits into fields
+  kInstallDateTextCapacity = 32,   // a package's install date as the record writes it
 
   // The identity and the operating system.
-  kOsNameCapacity = 1024,          // the composed operating system name
-  kServicePackTextCapacity = 128,  // the service pack text of the version record
-  kEditionNameCapacity = 80,       // an edition name
-  kProductTypeValueCapacity = 80,  // the NT product type value
-  kProductIdValueCapacity = 512,   // the product id value
-  kHostNameCapacity = 50,          // the host name as the address lookup asks for it
+  kOsNameCapacity = 1024,           // the composed operating system name
+  kServicePackTextCapacity = 128,   // the service pack text of the version record
+  kEditionNameCapacity = 80,        // an edition name
+  kProductTypeValueCapacity = 80,   // the NT product type value
+  kProductIdValueCapacity = 512,    // the product id value
+  kHostNameCapacity = 50,           // the host name as the address lookup asks for it
+  kIdentityTextCapacity = 512,      // an address, computer name or user name being fetched
+  kVersionNumberTextCapacity = 32,  // " major.minor" after an NT name read from the registry
 };

@@ -4,6 +4,33 @@
 
 #include "common/system.h"
 
+namespace {
+
+// What an index loop does after RegEnumKeyExA: a name too long for the area skips that
+// index; the end of the list ends the loop, and so does a failure of the handle itself
+// (key deleted meanwhile, no right to enumerate), which every later index would repeat.
+enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
+
+EnumStep NextEnumStep(LONG result) {
+  if (result == ERROR_SUCCESS) return kEnumEntry;
+  if (result == ERROR_MORE_DATA) return kEnumSkip;
+  return kEnumEnd;
+}
+
+// Enumerates the subkey at `index` into `name` (zero-filled first, the class area likewise).
+// Returns the registry's result.
+LONG EnumSubkey(HKEY key, DWORD index, KeyName& name) {
+  KeyName className;
+  std::memset(name, 0, sizeof(name));
+  std::memset(className, 0, sizeof(className));
+  DWORD nameSize = kKeyNameCapacity;
+  DWORD classSize = kKeyNameCapacity;
+  FILETIME written;
+  return RegEnumKeyExA(key, index, name, &nameSize, nullptr, className, &classSize, &written);
+}
+
+}  // namespace
+
 bool KeyHolder::Open(HKEY root, const char* path, REGSAM access) {
   Close();
   HKEY opened = nullptr;
@@ -36,22 +63,6 @@ bool ReadValueDword(HKEY key, const char* name, DWORD* number) {
     return false;
   *number = value;
   return true;
-}
-
-EnumStep NextEnumStep(LONG result) {
-  if (result == ERROR_SUCCESS) return kEnumEntry;
-  if (result == ERROR_MORE_DATA) return kEnumSkip;
-  return kEnumEnd;
-}
-
-LONG EnumSubkey(HKEY key, DWORD index, KeyName& name) {
-  KeyName className;
-  std::memset(name, 0, sizeof(name));
-  std::memset(className, 0, sizeof(className));
-  DWORD nameSize = kKeyNameCapacity;
-  DWORD classSize = kKeyNameCapacity;
-  FILETIME written;
-  return RegEnumKeyExA(key, index, name, &nameSize, nullptr, className, &classSize, &written);
 }
 
 int GetSoftwareViews(REGSAM views[kMaxRegistryViews]) {

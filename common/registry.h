@@ -42,16 +42,6 @@ bool ReadValueText(HKEY key, const char* name, char (&area)[N]) {
 // Reads a value as a 4-byte number; false (number untouched) when it is absent or longer.
 bool ReadValueDword(HKEY key, const char* name, DWORD* number);
 
-// What an index loop does after RegEnumKeyExA: a name too long for the area skips that
-// index; the end of the list ends the loop, and so does a failure of the handle itself
-// (key deleted meanwhile, no right to enumerate), which every later index would repeat.
-enum EnumStep { kEnumEntry, kEnumSkip, kEnumEnd };
-EnumStep NextEnumStep(LONG result);
-
-// Enumerates the subkey at `index` into `name` (zero-filled first, the class area likewise).
-// Returns the registry's result.
-LONG EnumSubkey(HKEY key, DWORD index, KeyName& name);
-
 // Walks the subkeys of a key it opens and owns, in index order, with its own name area:
 //
 //   SubkeyWalk devices;
@@ -62,7 +52,9 @@ LONG EnumSubkey(HKEY key, DWORD index, KeyName& name);
 class SubkeyWalk {
  public:
   // What ends the walk besides the end of the list. Normally an index whose name does not
-  // fit is skipped (NextEnumStep); a search that must not look past a failure ends at any.
+  // fit is skipped, and any other failure ends the walk, since it is the handle's own (key
+  // deleted meanwhile, no right to enumerate) and every later index would repeat it; a search
+  // that must not look past a failure ends at any.
   enum Ending { kSkipLongNames, kEndAtAnyFailure };
   enum : DWORD { kEveryIndex = 0xFFFFFFFF };
 

@@ -13,6 +13,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "software/record_file.h"
+#include "software/record_line.h"
 #include "software/sw_fetcher.h"
 
 namespace {

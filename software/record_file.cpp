@@ -11,23 +11,6 @@ enum { kFirstLineCapacity = 1024 };
 
 }  // namespace
 
-// The text goes out in pieces of a small area rather than a byte at a time or through a copy
-// of the whole value.
-void WriteRecordText(FILE* file, const char* text) {
-  char piece[256 + 1];
-  size_t used = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    char c = *p;
-    if (c == '\r' || c == '\n' || c == '\x1a') c = ' ';
-    piece[used++] = c;
-    if (used == sizeof(piece) - 1) {
-      std::fwrite(piece, 1, used, file);
-      used = 0;
-    }
-  }
-  if (used > 0) std::fwrite(piece, 1, used, file);
-}
-
 RecordLineReader::RecordLineReader(FILE* file)
     : file_(file), line_(nullptr), capacity_(0), length_(0), failed_(false) {}
 

@@ -8,11 +8,6 @@
 #include <unordered_set>
 #include <vector>
 
-// Writes a registry text into a record line. A line break (or the end-of-file mark that a
-// text-mode read on Windows stops at) inside a value becomes a blank, so that one product is
-// always one line.
-void WriteRecordText(FILE* file, const char* text);
-
 // Reads a text file a whole line at a time, with its line feed (a last line without one is
 // returned as it is). Written by hand over fgets: the file is a C stream opened through the
 // seam (text mode on Windows), and a line that can't get the memory it needs must end the

@@ -2,25 +2,21 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/registry.h"
 #include "platform/files.h"
 #include "platform/win32.h"
 #include "software/record_file.h"
+#include "software/record_line.h"
 
 namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-enum { kNameCapacity = 512, kValueCapacity = 1024 };
-
-// The text fields after the display name, each followed by its marker.
-const struct {
-  const char* valueName;
-  const char* marker;
-} kTextFields[] = {
-    {"DisplayVersion", "/2"}, {"Publisher", "/3"}, {"InstallLocation", "/4"}, {"RegCompany", "/5"},
-    {"RegOwner", "/6"},       {"ProductID", "/7"}, {"InstallDate", "/8"},
-};
+// The values of the fields between the display name and the size, in the order of the line.
+const char* const kTextFieldValues[] = {"DisplayVersion", "Publisher", "InstallLocation",
+                                        "RegCompany",     "RegOwner",  "ProductID",
+                                        "InstallDate"};
 
 }  // namespace
 
@@ -32,9 +28,12 @@ bool CSwFetcher::GetSoftwareList(const char* filePath, bool removeDuplicates) {
   FILE* file = OpenPathA(filePath, "w");
   if (file == nullptr) return false;
   int recordCount = WriteMachineUninstallRecords(file);
+  recordCount += WritePackageRecords(file);
   recordCount += WriteUserUninstallRecords(file);
   return FinishList(file, recordCount, filePath, removeDuplicates);
 }
+
+int CSwFetcher::WritePackageRecords(FILE*) { return 0; }
 
 bool CSwFetcher::FinishList(FILE* file, int recordCount, const char* filePath,
                             bool removeDuplicates) {
@@ -67,32 +66,25 @@ int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
     return 0;
 
   int recordCount = 0;
-  char value[kValueCapacity + 1];
+  char value[kUninstallValueCapacity + 1];
   while (entries.NextChild(KEY_QUERY_VALUE | view)) {
     HKEY entry = entries.Child();
-    if (!ReadValueText(entry, "DisplayName", value, kValueCapacity)) continue;
+    if (!ReadValueText(entry, "DisplayName", value)) continue;
     ++recordCount;
 
     DWORD systemComponent = 0;
-    if (ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1)
-      std::fputs("+", file);
-    WriteRecordText(file, value);
-    std::fputs("/1", file);
+    RecordLineWriter line(
+        file, ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1);
+    line.Field(value);
+    for (const char* valueName : kTextFieldValues)
+      line.Field(ReadValueText(entry, valueName, value) ? value : "");
 
-    for (const auto& field : kTextFields) {
-      if (ReadValueText(entry, field.valueName, value, kValueCapacity))
-        WriteRecordText(file, value);
-      std::fputs(field.marker, file);
-    }
-
+    char size[kIntTextCapacity + 1];
+    std::memset(size, 0, sizeof(size));
     DWORD estimatedSize = 0;
-    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0) {
-      char number[16 + 1];
-      std::memset(number, 0, sizeof(number));
-      wsprintfA(number, "%d", static_cast<int>(estimatedSize));
-      std::fputs(number, file);
-    }
-    std::fputs("\n", file);
+    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0)
+      wsprintfA(size, "%d", static_cast<int>(estimatedSize));
+    line.Field(size);
   }
   return recordCount;
 }

@@ -16,16 +16,20 @@ class CSwFetcher {
   bool RemoveDuplicateLines(const char* filePath);
 
  protected:
-  // Write one record line per uninstall entry with a display name into the open record file
-  // and return the number of lines written: the machine's entries (of both registry views on
-  // 64-bit Windows), and the current user's, which both fetchers list after the machine's.
-  int WriteMachineUninstallRecords(FILE* file);
-  int WriteUserUninstallRecords(FILE* file);
-  // Closes the record file that a scan wrote and removes its duplicate lines when asked; the
-  // result of GetSoftwareList: true when the file holds records and every write succeeded.
-  bool FinishList(FILE* file, int recordCount, const char* filePath, bool removeDuplicates);
+  // Writes one record line per servicing package into the open record file, between the
+  // machine's uninstall entries and the user's, and returns the number written. Only NT 6
+  // and later keep a servicing store: none here.
+  virtual int WritePackageRecords(FILE* file);
 
  private:
+  // Write one record line per uninstall entry with a display name into the open record file
+  // and return the number of lines written: the machine's entries (of both registry views on
+  // 64-bit Windows), and the current user's, which are listed last.
+  int WriteMachineUninstallRecords(FILE* file);
+  int WriteUserUninstallRecords(FILE* file);
   // The entries of one uninstall key; `view` is the registry view flag of every open.
   int WriteUninstallKey(FILE* file, HKEY root, REGSAM view);
+  // Closes the record file that the scan wrote and removes its duplicate lines when asked; the
+  // result of GetSoftwareList: true when the file holds records and every write succeeded.
+  bool FinishList(FILE* file, int recordCount, const char* filePath, bool removeDuplicates);
 };

@@ -2,18 +2,16 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/registry.h"
 #include "common/text.h"
-#include "platform/files.h"
 #include "platform/win32.h"
-#include "software/record_file.h"
+#include "software/record_line.h"
 
 namespace {
 
 const char kPackagesPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\Packages";
-
-enum { kNameCapacity = 512, kPackageTextCapacity = 512 };
 
 // The registry holds 0x70 for an installed package and 0x80 for a permanent one; 7 is the
 // servicing API's "installed", kept for whatever reports it that way.
@@ -26,20 +24,38 @@ bool IsInstalledState(DWORD state) {
   return state == kStateInstalled || state == kStatePermanent || state == kStateInstalledApi;
 }
 
+// Only what the update agent installed and what is installed and shown counts.
+bool IsListedPackage(HKEY package) {
+  char client[kPackageValueCapacity + 1];
+  if (!ReadValueText(package, "InstallClient", client) ||
+      !SameTextIgnoringCase(client, "windowsupdateagent"))
+    return false;
+  DWORD state = 0;
+  if (!ReadValueDword(package, "CurrentState", &state) || !IsInstalledState(state)) return false;
+  DWORD visibility = 0;
+  return ReadValueDword(package, "Visibility", &visibility) && visibility == kVisible;
+}
+
+// The install time is a file time in UTC; the record carries its UTC date, or nothing when
+// the time is missing or does not convert.
+void FormatInstallDate(HKEY package, char (&digits)[kInstallDateTextCapacity + 1]) {
+  std::memset(digits, 0, sizeof(digits));
+  FILETIME installTime;
+  std::memset(&installTime, 0, sizeof(installTime));
+  if (!ReadValueDword(package, "InstallTimeHigh", &installTime.dwHighDateTime) ||
+      !ReadValueDword(package, "InstallTimeLow", &installTime.dwLowDateTime))
+    return;
+  SYSTEMTIME date;
+  std::memset(&date, 0, sizeof(date));
+  if (!FileTimeToSystemTime(&installTime, &date)) return;
+  wsprintfA(digits, "%04d%02d%02d", static_cast<int>(date.wYear), static_cast<int>(date.wMonth),
+            static_cast<int>(date.wDay));
+}
+
 }  // namespace
 
 CSwFetcherVista::CSwFetcherVista() {}
 CSwFetcherVista::~CSwFetcherVista() {}
-
-bool CSwFetcherVista::GetSoftwareList(const char* filePath, bool removeDuplicates) {
-  if (filePath == nullptr || filePath[0] == '\0') return false;
-  FILE* file = OpenPathA(filePath, "w");
-  if (file == nullptr) return false;
-  int recordCount = WriteMachineUninstallRecords(file);
-  recordCount += WritePackageRecords(file);
-  recordCount += WriteUserUninstallRecords(file);
-  return FinishList(file, recordCount, filePath, removeDuplicates);
-}
 
 // The servicing store is in the 64-bit view only, on 64-bit Windows.
 int CSwFetcherVista::WritePackageRecords(FILE* file) {
@@ -52,63 +68,44 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
     return 0;
 
   int recordCount = 0;
-  char text[kPackageTextCapacity + 1];
+  char name[kPackageValueCapacity + 1];
   while (packages.NextChild(KEY_QUERY_VALUE | view)) {
-    HKEY package = packages.Child();
-    const char* keyName = packages.Name();
-
-    // Only what the update agent installed and what is installed and shown counts.
-    if (!ReadValueText(package, "InstallClient", text, kPackageTextCapacity) ||
-        !SameTextIgnoringCase(text, "windowsupdateagent"))
-      continue;
-    DWORD state = 0;
-    if (!ReadValueDword(package, "CurrentState", &state) || !IsInstalledState(state)) continue;
-    DWORD visibility = 0;
-    if (!ReadValueDword(package, "Visibility", &visibility) || visibility != kVisible) continue;
-
-    std::memset(text, 0, sizeof(text));
-    if (!GetPackageDisplayName(keyName, text, kPackageTextCapacity)) continue;
+    if (!IsListedPackage(packages.Child())) continue;
+    std::memset(name, 0, sizeof(name));
+    if (!GetPackageDisplayName(packages.Name(), name, kPackageValueCapacity)) continue;
     ++recordCount;
-    WriteRecordText(file, text);
-    std::fputs("/1", file);
-
-    std::memset(text, 0, sizeof(text));
-    if (GetPackageVersion(keyName, text, kPackageTextCapacity)) WriteRecordText(file, text);
-    std::fputs("/2", file);
-
-    std::fputs("Microsoft Corporation/3", file);
-
-    if (ReadValueText(package, "InstallLocation", text, kPackageTextCapacity))
-      WriteRecordText(file, text);
-    std::fputs("/4/5/6/7", file);
-
-    // The install time is a file time in UTC; the record carries its UTC date.
-    FILETIME installTime;
-    std::memset(&installTime, 0, sizeof(installTime));
-    if (ReadValueDword(package, "InstallTimeHigh", &installTime.dwHighDateTime) &&
-        ReadValueDword(package, "InstallTimeLow", &installTime.dwLowDateTime)) {
-      SYSTEMTIME date;
-      std::memset(&date, 0, sizeof(date));
-      if (FileTimeToSystemTime(&installTime, &date)) {
-        char digits[32 + 1];
-        std::memset(digits, 0, sizeof(digits));
-        wsprintfA(digits, "%04d%02d%02d", static_cast<int>(date.wYear),
-                  static_cast<int>(date.wMonth), static_cast<int>(date.wDay));
-        std::fputs(digits, file);
-      }
-    }
-    std::fputs("/8\n", file);
+    WritePackageRecord(file, packages.Child(), packages.Name(), name);
   }
   return recordCount;
+}
+
+// Every servicing package is the system maker's; the store keeps no company, owner, product
+// id or size for it.
+void CSwFetcherVista::WritePackageRecord(FILE* file, HKEY package, const char* keyName,
+                                         const char* displayName) {
+  RecordLineWriter line(file, false);
+  line.Field(displayName);
+  char text[kPackageValueCapacity + 1];
+  std::memset(text, 0, sizeof(text));
+  line.Field(GetPackageVersion(keyName, text, kPackageValueCapacity) ? text : "");
+  line.Field("Microsoft Corporation");
+  line.Field(ReadValueText(package, "InstallLocation", text) ? text : "");
+  line.Field("");
+  line.Field("");
+  line.Field("");
+  char date[kInstallDateTextCapacity + 1];
+  FormatInstallDate(package, date);
+  line.Field(date);
+  line.Finish();
 }
 
 // The package name of a key such as Package_for_KB100001~0a1b~x86~~6.0.1.0: the text
 // between the first "_for_" and the next "~".
 bool CSwFetcherVista::GetPackageDisplayName(const char* keyName, char* output, int capacity) {
   if (keyName == nullptr || keyName[0] == '\0') return false;
-  char copy[kNameCapacity + 1];
+  KeyName copy;
   std::memset(copy, 0, sizeof(copy));
-  BoundedCopy(copy, keyName, kNameCapacity);
+  BoundedCopy(copy, keyName);
 
   char* forText = std::strstr(copy, "_for_");
   if (forText == nullptr) return false;

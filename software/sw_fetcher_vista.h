@@ -1,4 +1,5 @@
-// CSwFetcherVista: the uninstall scan plus the component servicing packages.
+// CSwFetcherVista: the uninstall scan plus the component servicing packages, which it lists
+// between the machine's uninstall entries and the user's.
 #pragma once
 
 #include <cstdio>
@@ -10,11 +11,13 @@ class CSwFetcherVista : public CSwFetcher {
   CSwFetcherVista();
   ~CSwFetcherVista() override;
 
-  bool GetSoftwareList(const char* filePath, bool removeDuplicates) override;
   bool GetPackageDisplayName(const char* keyName, char* output, int capacity);
   bool GetPackageVersion(const char* keyName, char* output, int capacity);
 
+ protected:
+  // One record line per update package of the servicing store.
+  int WritePackageRecords(FILE* file) override;
+
  private:
-  // Writes one record line per update package of the servicing store; returns the count.
-  int WritePackageRecords(FILE* file);
+  void WritePackageRecord(FILE* file, HKEY package, const char* keyName, const char* displayName);
 };

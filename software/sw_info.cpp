@@ -3,18 +3,7 @@
 #include <cstring>
 
 #include "common/text.h"
-
-namespace {
-
-enum { kLineCapacity = 1024 };
-
-// A fresh working copy of a record line: its first 1024 characters, zero-filled behind.
-void CopyLine(char* copy, const char* line) {
-  std::memset(copy, 0, kLineCapacity + 1);
-  BoundedCopy(copy, line, kLineCapacity);
-}
-
-}  // namespace
+#include "software/record_line.h"
 
 SWInfo::SWInfo() { Clear(); }
 SWInfo::~SWInfo() {}
@@ -31,10 +20,7 @@ void SWInfo::Clear() {
   std::memset(Size, 0, sizeof(Size));
 }
 
-void SWInfo::TrimLineEnd(char* text) {
-  size_t length = std::strlen(text);
-  if (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) text[length - 1] = '\0';
-}
+void SWInfo::TrimLineEnd(char* text) { TrimRecordLineEnd(text); }
 
 void SWInfo::MakeUpper(char* text) {
   for (char* p = text; *p != '\0'; ++p)
@@ -44,47 +30,11 @@ void SWInfo::MakeUpper(char* text) {
 int SWInfo::ParseLine(const char* line) {
   if (line == nullptr || line[0] == '\0') return 0;
   Clear();
-  char copy[kLineCapacity + 1];
-
-  // Markers are found by their first occurrence anywhere in the line, so a marker text inside
-  // a value moves the split; the line is still never rejected.
-  CopyLine(copy, line);
-  char* nameEnd = std::strstr(copy, "/1");
-  if (nameEnd != nullptr) *nameEnd = '\0';
-  BoundedCopy(Name, copy, static_cast<int>(sizeof(Name)) - 1);
-  TrimLineEnd(Name);
-  if (nameEnd == nullptr) return 1;
-
-  const struct {
-    const char* opening;
-    const char* closing;
-    char* field;
-    int capacity;
-  } middleFields[] = {
-      {"/1", "/2", Version, static_cast<int>(sizeof(Version)) - 1},
-      {"/2", "/3", Publisher, static_cast<int>(sizeof(Publisher)) - 1},
-      {"/3", "/4", Location, static_cast<int>(sizeof(Location)) - 1},
-      {"/4", "/5", RegisteredCompany, static_cast<int>(sizeof(RegisteredCompany)) - 1},
-      {"/5", "/6", RegisteredOwner, static_cast<int>(sizeof(RegisteredOwner)) - 1},
-      {"/6", "/7", ProductId, static_cast<int>(sizeof(ProductId)) - 1},
-      {"/7", "/8", InstallDate, static_cast<int>(sizeof(InstallDate)) - 1},
-  };
-  for (const auto& middle : middleFields) {
-    CopyLine(copy, line);
-    char* opening = std::strstr(copy, middle.opening);
-    char* closing = std::strstr(copy, middle.closing);
-    if (opening == nullptr || closing == nullptr) continue;
-    *closing = '\0';
-    BoundedCopy(middle.field, opening + 2, middle.capacity);
-    TrimLineEnd(middle.field);
-  }
-
-  CopyLine(copy, line);
-  char* sizeStart = std::strstr(copy, "/8");
-  if (sizeStart != nullptr) {
-    BoundedCopy(Size, sizeStart + 2, static_cast<int>(sizeof(Size)) - 1);
-    TrimLineEnd(Size);
-  }
+  const RecordFieldArea fields[kRecordFieldCount] = {
+      FieldArea(Name),      FieldArea(Version),           FieldArea(Publisher),
+      FieldArea(Location),  FieldArea(RegisteredCompany), FieldArea(RegisteredOwner),
+      FieldArea(ProductId), FieldArea(InstallDate),       FieldArea(Size)};
+  SplitRecordLine(line, fields);
   return 1;
 }
 
@@ -108,8 +58,8 @@ int SWInfo::IsUpdate() {
   char publisher[sizeof(Publisher)];
   std::memset(name, 0, sizeof(name));
   std::memset(publisher, 0, sizeof(publisher));
-  BoundedCopy(name, Name[0] == '+' ? Name + 1 : Name, static_cast<int>(sizeof(name)) - 1);
-  BoundedCopy(publisher, Publisher, static_cast<int>(sizeof(publisher)) - 1);
+  BoundedCopy(name, WithoutSystemComponentMark(Name));
+  BoundedCopy(publisher, Publisher);
   MakeUpper(name);
   MakeUpper(publisher);
 

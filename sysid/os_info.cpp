@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/late_bound.h"
 #include "common/registry.h"
 #include "common/system.h"
@@ -11,15 +12,11 @@
 
 namespace {
 
-enum {
-  kBasicRecordSize = 148,
-  kExtendedRecordSize = 156,
-  kServicePackCapacity = 128,
-  kNameCapacity = 1024,
-  kEditionCapacity = 80,
-  kProductTypeCapacity = 80,
-  kProductIdCapacity = 512
-};
+// The sizes that the two version records announce in dwOSVersionInfoSize.
+enum { kBasicRecordSize = 148, kExtendedRecordSize = 156 };
+
+typedef char OsName[kOsNameCapacity + 1];
+typedef char ServicePackText[kServicePackTextCapacity + 1];
 
 static_assert(sizeof(OSVERSIONINFOA) == kBasicRecordSize, "basic version record");
 static_assert(sizeof(OSVERSIONINFOEXA) == kExtendedRecordSize, "extended version record");
@@ -264,138 +261,228 @@ const char* ModernBaseName(const OSVERSIONINFOEXA& version) {
   return "Windows Server";
 }
 
-// Names NT 6.1 and later as the Vista path does, from a base name and the edition that
-// GetProductInfo gives; the service pack stays out of the name. False for other versions.
-bool AppendModernName(char* name, const OSVERSIONINFOEXA& version) {
-  const char* base = ModernBaseName(version);
-  if (base == nullptr) return false;
-  BoundedAppend(name, base, kNameCapacity);
-
+// The product type that GetProductInfo (NT 6.0 and later) gives for a version; false when the
+// function is missing or does not answer.
+bool AskProductType(DWORD major, DWORD minor, WORD servicePackMajor, WORD servicePackMinor,
+                    DWORD* productType) {
   PGETPRODUCTINFO getProductInfo =
       LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+  return getProductInfo != nullptr &&
+         getProductInfo(major, minor, servicePackMajor, servicePackMinor, productType);
+}
+
+// Names NT 6.1 and later as the Vista path does, from a base name and the edition that
+// GetProductInfo gives; the service pack stays out of the name. False for other versions.
+bool AppendModernName(OsName& name, const OSVERSIONINFOEXA& version) {
+  const char* base = ModernBaseName(version);
+  if (base == nullptr) return false;
+  BoundedAppend(name, base);
+
   DWORD productType = 0;
-  if (getProductInfo == nullptr ||
-      !getProductInfo(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
+  if (!AskProductType(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
                       version.wServicePackMinor, &productType))
     return true;
   const char* edition = ModernEdition(version.dwMajorVersion, version.dwMinorVersion, productType);
   if (edition != nullptr && edition[0] != '\0') {
-    BoundedAppend(name, " ", kNameCapacity);
-    BoundedAppend(name, edition, kNameCapacity);
+    BoundedAppend(name, " ");
+    BoundedAppend(name, edition);
   }
   return true;
 }
 
+// The server suffixes of one version: for the datacenter suite (nullptr: not told apart), the
+// enterprise suite, and any other.
+struct ServerSuffixes {
+  const char* datacenter;
+  const char* enterprise;
+  const char* other;
+};
+
+const ServerSuffixes kServerNt4 = {nullptr, " Server 4.0, Enterprise Edition", " Server 4.0"};
+const ServerSuffixes kServer2000 = {" Datacenter Server", " Advanced Server", " Server"};
+const ServerSuffixes kServer2003 = {" Datacenter Edition", " Enterprise Edition",
+                                    " Standard Edition"};
+const ServerSuffixes kServer2003Web = {" Datacenter Edition", " Enterprise Edition",
+                                       " Web Edition"};
+const ServerSuffixes kServer2003X64 = {" Datacenter x64 Edition", " Enterprise x64 Edition",
+                                       " Standard x64 Edition"};
+const ServerSuffixes kServer2003Itanium = {" Datacenter Edition for Itanium-based Systems",
+                                           " Enterprise Edition for Itanium-based Systems", ""};
+
+const ServerSuffixes& ServerSuffixesOf(DWORD major, DWORD minor, WORD suite, WORD architecture) {
+  if (major == 5 && minor == 0) return kServer2000;
+  if (major != 5 || minor != 2) return kServerNt4;
+  if (architecture == PROCESSOR_ARCHITECTURE_IA64) return kServer2003Itanium;
+  if (architecture == PROCESSOR_ARCHITECTURE_AMD64) return kServer2003X64;
+  // The web edition is told by its suite alone.
+  return suite == VER_SUITE_BLADE ? kServer2003Web : kServer2003;
+}
+
+const char* WorkstationSuffix(DWORD major, WORD suite, WORD architecture) {
+  if (architecture == PROCESSOR_ARCHITECTURE_AMD64) return "";
+  if (major == 4) return " Workstation 4.0";
+  return HasBit(suite, VER_SUITE_PERSONAL) ? " Home Edition" : " Professional";
+}
+
 // The edition suffix that the extended record tells.
-void AppendExtendedSuffix(char* name, const OSVERSIONINFOEXA& version, WORD architecture) {
-  DWORD major = version.dwMajorVersion;
-  DWORD minor = version.dwMinorVersion;
+void AppendExtendedSuffix(OsName& name, const OSVERSIONINFOEXA& version, WORD architecture) {
   WORD suite = version.wSuiteMask;
   const char* suffix = "";
   if (version.wProductType == VER_NT_WORKSTATION) {
-    if (architecture == PROCESSOR_ARCHITECTURE_AMD64)
-      suffix = "";
-    else if (major == 4)
-      suffix = " Workstation 4.0";
-    else if (HasBit(suite, VER_SUITE_PERSONAL))
-      suffix = " Home Edition";
-    else
-      suffix = " Professional";
+    suffix = WorkstationSuffix(version.dwMajorVersion, suite, architecture);
   } else if (version.wProductType == VER_NT_DOMAIN_CONTROLLER ||
              version.wProductType == VER_NT_SERVER) {
-    if (major == 5 && minor == 2) {
-      if (architecture == PROCESSOR_ARCHITECTURE_IA64) {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter Edition for Itanium-based Systems";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise Edition for Itanium-based Systems";
-      } else if (architecture == PROCESSOR_ARCHITECTURE_AMD64) {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter x64 Edition";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise x64 Edition";
-        else
-          suffix = " Standard x64 Edition";
-      } else {
-        if (HasBit(suite, VER_SUITE_DATACENTER))
-          suffix = " Datacenter Edition";
-        else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-          suffix = " Enterprise Edition";
-        else if (suite == VER_SUITE_BLADE)
-          suffix = " Web Edition";
-        else
-          suffix = " Standard Edition";
-      }
-    } else if (major == 5 && minor == 0) {
-      if (HasBit(suite, VER_SUITE_DATACENTER))
-        suffix = " Datacenter Server";
-      else if (HasBit(suite, VER_SUITE_ENTERPRISE))
-        suffix = " Advanced Server";
-      else
-        suffix = " Server";
-    } else {
-      if (HasBit(suite, VER_SUITE_ENTERPRISE))
-        suffix = " Server 4.0, Enterprise Edition";
-      else
-        suffix = " Server 4.0";
-    }
+    const ServerSuffixes& server =
+        ServerSuffixesOf(version.dwMajorVersion, version.dwMinorVersion, suite, architecture);
+    if (server.datacenter != nullptr && HasBit(suite, VER_SUITE_DATACENTER))
+      suffix = server.datacenter;
+    else if (HasBit(suite, VER_SUITE_ENTERPRISE))
+      suffix = server.enterprise;
+    else
+      suffix = server.other;
   }
-  BoundedAppend(name, suffix, kNameCapacity);
+  BoundedAppend(name, suffix);
 }
 
 // Systems without the extended record keep the product type in the registry only.
-bool AppendRegistrySuffix(char* name, const OSVERSIONINFOEXA& version) {
-  char productType[kProductTypeCapacity + 1];
+bool AppendRegistrySuffix(OsName& name, const OSVERSIONINFOEXA& version) {
+  char productType[kProductTypeValueCapacity + 1];
   KeyHolder key;
   if (!key.Open(HKEY_LOCAL_MACHINE, kProductOptionsKey, KEY_QUERY_VALUE)) return false;
-  bool read = ReadValueText(key.Get(), "ProductType", productType, kProductTypeCapacity);
+  bool read = ReadValueText(key.Get(), "ProductType", productType);
   key.Close();
   if (!read) return false;
 
-  if (lstrcmpiA(productType, "WINNT") == 0) BoundedAppend(name, " Workstation", kNameCapacity);
-  if (lstrcmpiA(productType, "LANMANNT") == 0) BoundedAppend(name, " Server", kNameCapacity);
-  if (lstrcmpiA(productType, "SERVERNT") == 0)
-    BoundedAppend(name, " Advanced Server", kNameCapacity);
+  if (lstrcmpiA(productType, "WINNT") == 0) BoundedAppend(name, " Workstation");
+  if (lstrcmpiA(productType, "LANMANNT") == 0) BoundedAppend(name, " Server");
+  if (lstrcmpiA(productType, "SERVERNT") == 0) BoundedAppend(name, " Advanced Server");
 
-  char versionText[32];
+  char versionText[kVersionNumberTextCapacity + 1];
   std::memset(versionText, 0, sizeof(versionText));
   wsprintfA(versionText, " %d.%d", static_cast<int>(version.dwMajorVersion),
             static_cast<int>(version.dwMinorVersion));
-  BoundedAppend(name, versionText, kNameCapacity);
+  BoundedAppend(name, versionText);
   return true;
 }
 
 // NT 4.0 reports Service Pack 6a only through the hotfix it shipped with.
-bool AppendSp6a(char* name, const OSVERSIONINFOEXA& version, const char* servicePack) {
+bool AppendSp6a(OsName& name, const OSVERSIONINFOEXA& version, const ServicePackText& servicePack) {
   if (version.dwMajorVersion != 4) return false;
   if (lstrcmpiA(servicePack, "Service Pack 6") != 0) return false;
   KeyHolder hotfix;
   if (!hotfix.Open(HKEY_LOCAL_MACHINE, kSp6aHotfixKey, KEY_QUERY_VALUE)) return false;
-  BoundedAppend(name, " Service Pack 6a", kNameCapacity);
+  BoundedAppend(name, " Service Pack 6a");
   return true;
 }
 
-void Append9xName(char* name, const OSVERSIONINFOEXA& version, const char* servicePack) {
+void Append9xName(OsName& name, const OSVERSIONINFOEXA& version,
+                  const ServicePackText& servicePack) {
   if (version.dwMajorVersion != 4) return;
-  char release = servicePack[1];  // the area is 128 zero-filled characters: [1] always exists
+  char release = servicePack[1];  // a zero-filled area of 128 characters: [1] always exists
   if (version.dwMinorVersion == 0) {
-    BoundedAppend(name, "Windows 95", kNameCapacity);
-    if (release == 'C' || release == 'B') BoundedAppend(name, " OSR2", kNameCapacity);
+    BoundedAppend(name, "Windows 95");
+    if (release == 'C' || release == 'B') BoundedAppend(name, " OSR2");
   } else if (version.dwMinorVersion == 10) {
-    BoundedAppend(name, "Windows 98", kNameCapacity);
-    if (release == 'A' || release == 'B') BoundedAppend(name, " SE", kNameCapacity);
+    BoundedAppend(name, "Windows 98");
+    if (release == 'A' || release == 'B') BoundedAppend(name, " SE");
   } else if (version.dwMinorVersion == 90) {
-    BoundedAppend(name, "Windows ME", kNameCapacity);
+    BoundedAppend(name, "Windows ME");
   }
+}
+
+// The basic version record, which every system gives.
+bool ReadBasicRecord(OSVERSIONINFOA* version) {
+  std::memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = kBasicRecordSize;
+  return GetVersionExA(version) != FALSE;
+}
+
+// The extended version record, or the basic one in its first part where the system has no
+// other (`extended` tells which); false when neither is given.
+bool ReadVersionRecord(OSVERSIONINFOEXA* version, bool* extended) {
+  std::memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = kExtendedRecordSize;
+  *extended = GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(version)) != FALSE;
+  if (*extended) return true;
+  version->dwOSVersionInfoSize = kBasicRecordSize;
+  return GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(version)) != FALSE;
+}
+
+void CopyEditionName(unsigned long productType, char* output, int capacity) {
+  const char* edition = "Unknown Edition";
+  if (productType < kEditionCount && kEditionNames[productType] != nullptr)
+    edition = kEditionNames[productType];
+  BoundedCopy(output, edition, capacity);
+}
+
+// NT 6.0 with the edition of the Vista table; false, the base name alone, when GetProductInfo
+// does not tell it.
+bool AppendVistaName(OsName& name, const OSVERSIONINFOEXA& version) {
+  BoundedAppend(name, version.wProductType == VER_NT_WORKSTATION ? "Windows Vista"
+                                                                 : "Windows Server \"Longhorn\"");
+  DWORD productType = 0;
+  if (!AskProductType(6, 0, 0, 0, &productType)) return false;
+  char edition[kEditionNameCapacity + 1];
+  std::memset(edition, 0, sizeof(edition));
+  CopyEditionName(productType, edition, kEditionNameCapacity);
+  BoundedAppend(name, " ");
+  BoundedAppend(name, edition);
+  return true;
+}
+
+// The base name of NT 5.2 and earlier; the native architecture is learnt only for NT 5.2.
+void AppendClassicNtName(OsName& name, const OSVERSIONINFOEXA& version, WORD* architecture) {
+  DWORD major = version.dwMajorVersion;
+  DWORD minor = version.dwMinorVersion;
+  if (major == 5 && minor == 2) {
+    *architecture = GetNativeArchitecture();
+    if (GetSystemMetrics(SM_SERVERR2) != 0)
+      BoundedAppend(name, "Windows Server 2003 \"R2\"");
+    else if (version.wProductType == VER_NT_WORKSTATION &&
+             *architecture == PROCESSOR_ARCHITECTURE_AMD64)
+      BoundedAppend(name, "Windows XP Professional x64 Edition");
+    else
+      BoundedAppend(name, "Windows Server 2003");
+  } else if (major == 5 && minor == 1) {
+    BoundedAppend(name, "Windows XP");
+  } else if (major == 5 && minor == 0) {
+    BoundedAppend(name, "Windows 2000");
+  } else if (major <= 4) {
+    BoundedAppend(name, "Windows NT");
+  }
+}
+
+// An NT name. The names from NT 6.0 on are complete as they are; the others get the product
+// type's suffix and the service pack. False when neither the extended record nor the registry
+// tells the product type.
+bool AppendNtName(OsName& name, const OSVERSIONINFOEXA& version, bool extended,
+                  const ServicePackText& servicePack) {
+  if (AppendModernName(name, version)) return true;
+  // Unknown outside NT 5.2, so that it counts as neither IA64 nor AMD64.
+  WORD architecture = PROCESSOR_ARCHITECTURE_UNKNOWN;
+  if (version.dwMajorVersion == 6 && version.dwMinorVersion == 0) {
+    if (AppendVistaName(name, version)) return true;
+  } else {
+    AppendClassicNtName(name, version, &architecture);
+  }
+
+  if (extended) {
+    AppendExtendedSuffix(name, version, architecture);
+  } else if (!AppendRegistrySuffix(name, version)) {
+    return false;
+  }
+  if (!AppendSp6a(name, version, servicePack)) {
+    BoundedAppend(name, " ");
+    BoundedAppend(name, servicePack);
+  }
+  return true;
 }
 
 }  // namespace
 
 int COsInfo::GetOsGeneration() {
   OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kBasicRecordSize;
-  if (!GetVersionExA(&version)) return kOsWinXp;
+  if (!ReadBasicRecord(&version)) return kOsWinXp;
 
   if (version.dwPlatformId == VER_PLATFORM_WIN32s) return kOsWin32s;
   if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -412,90 +499,32 @@ int COsInfo::GetOsGeneration() {
 }
 
 bool COsInfo::GetOsFullName(char* output, int capacity) {
-  char name[kNameCapacity + 1];
-  char edition[kEditionCapacity + 1];
-  char servicePack[kServicePackCapacity + 1];
-  std::memset(name, 0, sizeof(name));
-  std::memset(edition, 0, sizeof(edition));
-  std::memset(servicePack, 0, sizeof(servicePack));
-
   OSVERSIONINFOEXA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kExtendedRecordSize;
-  bool extended = GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version)) != FALSE;
-  if (!extended) {
-    version.dwOSVersionInfoSize = kBasicRecordSize;
-    if (!GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&version))) return false;
-  }
+  bool extended = false;
+  if (!ReadVersionRecord(&version, &extended)) return false;
   // A terminated copy, whatever the record holds.
-  BoundedCopy(servicePack, version.szCSDVersion, kServicePackCapacity);
+  ServicePackText servicePack;
+  std::memset(servicePack, 0, sizeof(servicePack));
+  BoundedCopy(servicePack, version.szCSDVersion);
 
-  DWORD major = version.dwMajorVersion;
-  DWORD minor = version.dwMinorVersion;
-  // Learnt only for NT 5.2; elsewhere it must count as neither IA64 nor AMD64.
-  WORD architecture = PROCESSOR_ARCHITECTURE_UNKNOWN;
-
+  OsName name;
+  std::memset(name, 0, sizeof(name));
   if (version.dwPlatformId == VER_PLATFORM_WIN32s) {
-    BoundedAppend(name, "Win32s", kNameCapacity);
+    BoundedAppend(name, "Win32s");
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     Append9xName(name, version, servicePack);
   } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    bool named = false;  // the names from NT 6.0 on are complete as they are
-    if (AppendModernName(name, version)) {
-      named = true;
-    } else if (major == 6 && minor == 0) {
-      BoundedAppend(name,
-                    version.wProductType == VER_NT_WORKSTATION ? "Windows Vista"
-                                                               : "Windows Server \"Longhorn\"",
-                    kNameCapacity);
-      PGETPRODUCTINFO getProductInfo =
-          LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
-      DWORD productType = 0;
-      if (getProductInfo != nullptr && getProductInfo(6, 0, 0, 0, &productType)) {
-        GetEditionName(productType, edition, kEditionCapacity);
-        BoundedAppend(name, " ", kNameCapacity);
-        BoundedAppend(name, edition, kNameCapacity);
-        named = true;
-      }
-    } else if (major == 5 && minor == 2) {
-      architecture = GetNativeArchitecture();
-      if (GetSystemMetrics(SM_SERVERR2) != 0)
-        BoundedAppend(name, "Windows Server 2003 \"R2\"", kNameCapacity);
-      else if (version.wProductType == VER_NT_WORKSTATION &&
-               architecture == PROCESSOR_ARCHITECTURE_AMD64)
-        BoundedAppend(name, "Windows XP Professional x64 Edition", kNameCapacity);
-      else
-        BoundedAppend(name, "Windows Server 2003", kNameCapacity);
-    } else if (major == 5 && minor == 1) {
-      BoundedAppend(name, "Windows XP", kNameCapacity);
-    } else if (major == 5 && minor == 0) {
-      BoundedAppend(name, "Windows 2000", kNameCapacity);
-    } else if (major <= 4) {
-      BoundedAppend(name, "Windows NT", kNameCapacity);
-    }
-
-    if (!named) {
-      if (extended) {
-        AppendExtendedSuffix(name, version, architecture);
-      } else if (!AppendRegistrySuffix(name, version)) {
-        return false;
-      }
-      if (!AppendSp6a(name, version, servicePack)) {
-        BoundedAppend(name, " ", kNameCapacity);
-        BoundedAppend(name, servicePack, kNameCapacity);
-      }
-    }
+    if (!AppendNtName(name, version, extended, servicePack)) return false;
   }
-
   BoundedCopy(output, name, capacity);
   return true;
 }
 
 bool COsInfo::GetProductId(char* output, int capacity) {
-  char productId[kProductIdCapacity + 1];
+  char productId[kProductIdValueCapacity + 1];
   KeyHolder key;
   if (!key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_QUERY_VALUE)) return false;
-  if (!ReadValueText(key.Get(), "ProductId", productId, kProductIdCapacity)) return false;
+  if (!ReadValueText(key.Get(), "ProductId", productId)) return false;
   BoundedCopy(output, productId, capacity);
   return true;
 }
@@ -503,13 +532,11 @@ bool COsInfo::GetProductId(char* output, int capacity) {
 bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* servicePack,
                              int capacity) {
   OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = kBasicRecordSize;
-  if (!GetVersionExA(&version)) return false;
+  if (!ReadBasicRecord(&version)) return false;
 
-  char csd[kServicePackCapacity + 1];
+  ServicePackText csd;
   std::memset(csd, 0, sizeof(csd));
-  BoundedCopy(csd, version.szCSDVersion, kServicePackCapacity);
+  BoundedCopy(csd, version.szCSDVersion);
 
   *major = static_cast<int>(version.dwMajorVersion);
   *minor = static_cast<int>(version.dwMinorVersion);
@@ -519,9 +546,6 @@ bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* serv
 }
 
 bool COsInfo::GetEditionName(unsigned long productType, char* output, int capacity) {
-  const char* edition = "Unknown Edition";
-  if (productType < kEditionCount && kEditionNames[productType] != nullptr)
-    edition = kEditionNames[productType];
-  BoundedCopy(output, edition, capacity);
+  CopyEditionName(productType, output, capacity);
   return true;
 }

@@ -2,12 +2,23 @@
 
 #include <cstring>
 
+#include "common/capacities.h"
 #include "common/text.h"
 #include "platform/win32.h"
 
 namespace {
 
-enum { kHostNameCapacity = 50 };
+// GetComputerNameA and GetUserNameA: a name into an area whose size goes in and whose length
+// comes back.
+typedef BOOL(WINAPI* NameQuery)(LPSTR name, LPDWORD size);
+
+bool AskName(NameQuery query, char (&work)[kIdentityTextCapacity + 1], char* output, int capacity) {
+  std::memset(work, 0, sizeof(work));
+  DWORD size = sizeof(work) - 1;
+  if (!query(work, &size)) return false;
+  BoundedCopy(output, work, capacity);
+  return true;
+}
 
 }  // namespace
 
@@ -44,17 +55,9 @@ bool CPcFetcher::GetIp(char* output, int capacity) {
 }
 
 bool CPcFetcher::GetPcName(char* output, int capacity) {
-  std::memset(WorkBuffer, 0, sizeof(WorkBuffer));
-  DWORD size = sizeof(WorkBuffer) - 1;
-  if (!GetComputerNameA(WorkBuffer, &size)) return false;
-  BoundedCopy(output, WorkBuffer, capacity);
-  return true;
+  return AskName(GetComputerNameA, WorkBuffer, output, capacity);
 }
 
 bool CPcFetcher::GetUser(char* output, int capacity) {
-  std::memset(WorkBuffer, 0, sizeof(WorkBuffer));
-  DWORD size = sizeof(WorkBuffer) - 1;
-  if (!GetUserNameA(WorkBuffer, &size)) return false;
-  BoundedCopy(output, WorkBuffer, capacity);
-  return true;
+  return AskName(GetUserNameA, WorkBuffer, output, capacity);
 }

@@ -1,6 +1,8 @@
 // CPcFetcher: the computer's address, computer name and user name.
 #pragma once
 
+#include "common/capacities.h"
+
 class CPcFetcher {
  public:
   CPcFetcher();
@@ -13,5 +15,5 @@ class CPcFetcher {
   bool GetUser(char* output, int capacity);
 
  private:
-  char WorkBuffer[512 + 1];
+  char WorkBuffer[kIdentityTextCapacity + 1];
 };

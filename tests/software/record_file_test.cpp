@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "software/record_line.h"
+
 namespace {
 
 // A host temporary file holding `text`, read back through RecordLineReader.
