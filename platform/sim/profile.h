@@ -8,7 +8,7 @@
 // name is an error. Values are trimmed; enclose a text in double quotes to keep blanks at its
 // ends (or to give an empty text). Numbers are decimal or 0x-hexadecimal; yes/no values also
 // accept true/false and 1/0. Every name is optional: what is not given keeps the default of
-// a plain Windows XP SP2 workstation (see Facts in machine.h).
+// a plain Windows XP SP2 workstation (see Facts in facts.h).
 //
 //   [version]      works, extendedWorks (GetVersionExA with the basic / extended record),
 //                  major, minor, build, platform (0 Win32s, 1 Windows 9x, 2 NT), csd,
@@ -39,7 +39,7 @@
 //                  file in the profile folder wins over the built-in tables too. A missing
 //                  file is an error naming it and both folders.
 //   [registry]     dynData (no: the machine has no HKEY_DYN_DATA, as Windows NT)
-//   [fault]        one rule of the fault plan per section (Fault in machine.h): function
+//   [fault]        one rule of the fault plan per section (Fault in faults.h): function
 //                  (required), error (a number or a name such as ERROR_ACCESS_DENIED,
 //                  ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS), path, value, index, from, count,
 //                  writeLimit

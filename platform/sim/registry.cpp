@@ -1,10 +1,11 @@
 // The registry store: keys and values in case-insensitive sorted order, values as type + raw
 // bytes, as Windows' registry keeps them.
+#include "platform/sim/registry.h"
+
 #include <algorithm>
 
 #include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
-#include "platform/sim/machine.h"
 
 namespace sim {
 

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "gtest/gtest.h"
-#include "platform/sim/machine.h"
+#include "platform/sim/registry.h"
 
 namespace {
 
