@@ -56,6 +56,9 @@ struct Facts {
   // GetSystemInfo; GetNativeSystemInfo reports nativeArchitecture instead.
   WORD processorArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
   WORD nativeArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
+  // The program is the shipped 32-bit one unless this says it is the x86_64 test build, which
+  // sees a 64-bit Windows' registry without redirection (the e2e tests' 64-bit prefix).
+  bool program64Bit = false;
   DWORD processorType = PROCESSOR_INTEL_PENTIUM;
   DWORD numberOfProcessors = 1;
 

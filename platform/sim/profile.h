@@ -17,7 +17,8 @@
 //   [kernel32]     GetProductInfo, GetNativeSystemInfo, GlobalMemoryStatusEx,
 //                  GetDiskFreeSpaceExA (yes: the function exists), productInfoWorks,
 //                  productInfoType
-//   [processor]    architecture, nativeArchitecture, type, count
+//   [processor]    architecture, nativeArchitecture, type, count, program64Bit (yes: the
+//                  program is the x86_64 test build, which sees the 64-bit registry view)
 //   [memory]       totalBytes
 //   [drive X:]     one section per drive letter: type (none, unknown, removable, fixed,
 //                  remote, cdrom, ramdisk), sizeReadable, totalBytes, freeBytes,

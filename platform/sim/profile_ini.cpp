@@ -191,6 +191,7 @@ const std::map<std::string, Setter>& FactSetters() {
       {"kernel32.getdiskfreespaceexa", OnFacts(BoolField(&Facts::hasGetDiskFreeSpaceEx))},
       {"processor.architecture", OnFacts(NumberField(&Facts::processorArchitecture))},
       {"processor.nativearchitecture", OnFacts(NumberField(&Facts::nativeArchitecture))},
+      {"processor.program64bit", OnFacts(BoolField(&Facts::program64Bit))},
       {"processor.type", OnFacts(NumberField(&Facts::processorType))},
       {"processor.count", OnFacts(NumberField(&Facts::numberOfProcessors))},
       {"memory.totalbytes", OnFacts(NumberField(&Facts::totalPhysBytes))},

@@ -46,7 +46,7 @@ struct Key {
 //   KEY_ENUMERATE_SUB_KEYS and only read values when opened with KEY_QUERY_VALUE
 //   (ERROR_ACCESS_DENIED otherwise); Windows 9x checks no access rights;
 // - a handle whose key was deleted gives ERROR_KEY_DELETED;
-// - we model a 32-bit program: on a 64-bit machine (Facts::nativeArchitecture AMD64, IA64 or
+// - we model a 32-bit program (or a 64-bit one, Facts::program64Bit, with the views swapped): on a 64-bit machine (Facts::nativeArchitecture AMD64, IA64 or
 //   ARM64) HKEY_LOCAL_MACHINE\SOFTWARE has a 64-bit view (the key itself) and a 32-bit view
 //   (its Wow6432Node subkey, as a regedit export of the machine shows it). An open from the
 //   root into SOFTWARE reaches the 32-bit view unless it asks for KEY_WOW64_64KEY; an open

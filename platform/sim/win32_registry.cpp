@@ -67,14 +67,17 @@ LONG CheckViewFlags(const Machine& machine, REGSAM access) {
   return ERROR_SUCCESS;
 }
 
-// We model a 32-bit program. On 64-bit Windows it sees HKEY_LOCAL_MACHINE\SOFTWARE in two
-// views: the 64-bit one is the key itself, the 32-bit one is its Wow6432Node subkey, which is
-// where a regedit export of the machine shows it. An open that walks from the root into
-// SOFTWARE reaches the 32-bit view unless it asks for KEY_WOW64_64KEY; an open below an
-// opened key stays in that key's view; a path that names Wow6432Node itself is taken as is.
+// On 64-bit Windows a program sees HKEY_LOCAL_MACHINE\SOFTWARE in two views: the 64-bit one
+// is the key itself, the 32-bit one is its Wow6432Node subkey, which is where a regedit export
+// of the machine shows it. An open that walks from the root into SOFTWARE reaches the program's
+// own view (the 32-bit one, unless Facts::program64Bit) or the one its view flag asks for; an
+// open below an opened key stays in that key's view; a path that names Wow6432Node itself is
+// taken as is.
 void Redirect(const Machine& machine, HKEY root, REGSAM access, std::vector<std::string>* names) {
   if (root != HKEY_LOCAL_MACHINE || !sim::IsWindows64(machine.facts)) return;
-  if ((access & KEY_WOW64_64KEY) != 0 || names->empty()) return;
+  bool view32 = machine.facts.program64Bit ? (access & KEY_WOW64_32KEY) != 0
+                                           : (access & KEY_WOW64_64KEY) == 0;
+  if (!view32 || names->empty()) return;
   UINT codePage = machine.registry.CodePage();
   if (sim::CompareNames((*names)[0], "SOFTWARE", codePage) != 0) return;
   if (names->size() > 1 && sim::CompareNames((*names)[1], sim::kWow64Node, codePage) == 0) return;

@@ -96,6 +96,17 @@ def native_architecture():
     return NATIVE_ARCHITECTURE[arch()]
 
 
+def profile_processor_lines():
+    """The [processor] lines of a profile that replays the runner's machine and program: a
+    64-bit prefix reports AMD64 and runs the x86_64 build, which sees the 64-bit registry."""
+    lines = ["[processor]",
+             "architecture = %d" % native_architecture(),
+             "nativeArchitecture = %d" % native_architecture()]
+    if arch() == "win64":
+        lines.append("program64Bit = yes")
+    return lines
+
+
 def sorvik_exe():
     return _path_from_env("SORVIK_EXE", "build/%s/sorvik.exe" % arch())
 

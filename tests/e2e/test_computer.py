@@ -68,9 +68,7 @@ def write_profile(folder, facts):
         "[kernel32]",
         "GetProductInfo = %s" % ("yes" if facts["productInfo"] is not None else "no"),
         "productInfoType = %d" % (facts["productInfo"] or 0),
-        "[processor]",
-        "architecture = %d" % harness.native_architecture(),
-        "nativeArchitecture = %d" % harness.native_architecture(),
+    ] + harness.profile_processor_lines() + [
         "[files]",
         "modulePath = C:\\sorvik\\sorvik.exe",
         "tempPath = C:\\TEMP\\",

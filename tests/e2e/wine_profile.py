@@ -189,9 +189,7 @@ def ini_text(version, profiles=(), extra=""):
         "[kernel32]",
         "GetProductInfo = %s" % ("yes" if facts["productInfo"] is not None else "no"),
         "productInfoType = %d" % (facts["productInfo"] or 0),
-        "[processor]",
-        "architecture = %d" % harness.native_architecture(),
-        "nativeArchitecture = %d" % harness.native_architecture(),
+    ] + harness.profile_processor_lines() + [
         "[files]",
         "modulePath = C:\\sorvik\\sorvik.exe",
         "tempPath = C:\\TEMP\\",

@@ -303,6 +303,31 @@ TEST_F(RegistryTest, NtChecksTheAccessAHandleWasOpenedFor) {
   RegCloseKey(subkeysOnly);
 }
 
+// The x86_64 test build sees the 64-bit view unless it asks for the 32-bit one.
+TEST_F(RegistryTest, SixtyFourBitProgramSeesTheNativeViewFirst) {
+  machine_.facts.nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+  machine_.facts.program64Bit = true;
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Native");
+  machine_.registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Legacy");
+  const struct {
+    const char* path;
+    REGSAM view;
+    LONG result;
+  } rows[] = {
+      {"SOFTWARE\\Native", 0, ERROR_SUCCESS},
+      {"SOFTWARE\\Legacy", 0, ERROR_FILE_NOT_FOUND},
+      {"SOFTWARE\\Native", KEY_WOW64_64KEY, ERROR_SUCCESS},
+      {"SOFTWARE\\Legacy", KEY_WOW64_32KEY, ERROR_SUCCESS},
+      {"SOFTWARE\\Native", KEY_WOW64_32KEY, ERROR_FILE_NOT_FOUND},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.path << " view " << row.view);
+    HKEY key = nullptr;
+    EXPECT_EQ(row.result, Open(HKEY_LOCAL_MACHINE, row.path, &key, KEY_READ | row.view));
+    if (row.result == ERROR_SUCCESS) RegCloseKey(key);
+  }
+}
+
 // Our 32-bit program on 64-bit Windows: SOFTWARE has a 64-bit view (the key itself) and a
 // 32-bit one (its Wow6432Node), which opens from the root reach unless they ask for the 64-bit
 // view. Opens below an opened key stay in its view; SYSTEM and the user's keys have one view.
