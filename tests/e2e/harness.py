@@ -880,6 +880,16 @@ class WineTestCase(unittest.TestCase):
             self.fail_with("report is not well-formed XML: %s\n%s"
                            % (problem, report.show(data)), *contexts)
 
+    def assertReplaySections(self, data, profile, command_line, out, names, *contexts):
+        """Replays `profile` with the command line, reads the report at the C: path `out`, and
+        asserts that its named sections equal those of `data`; returns the replayed report."""
+        replayed = self.replay(profile, command_line, folders=[out.rsplit("\\", 1)[0]])
+        replay_data = replayed.read_file(out)
+        if replayed.returncode != 0 or replay_data is None:
+            self.fail_with("sorvik-replay failed", replayed, *contexts)
+        self.assertSameSections(data, replay_data, names, *(contexts + (replayed,)))
+        return replay_data
+
     def assertSameSections(self, expected, actual, names, *contexts):
         """The named top-level sections of two reports are byte for byte the same."""
         for name in names:

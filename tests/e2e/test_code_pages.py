@@ -81,12 +81,7 @@ class CodePages(harness.WineTestCase):
         profile = wine_profile.same_machine(
             self, "winxp", extra_ini="[text]\r\nansiCodePage = %d\r\n" % code_page,
             extra_regs=[RESET, binary, unicode])
-        replayed = self.replay(profile, LINE, folders=["C:\\out"])
-        replay_data = replayed.read_file(OUT)
-        if replayed.returncode != 0 or replay_data is None:
-            self.fail_with("sorvik-replay failed", replayed, run, wine)
-        self.assertSameSections(data, replay_data, ["software", "statistics"], run, wine,
-                                replayed)
+        self.assertReplaySections(data, profile, LINE, OUT, ["software", "statistics"], run, wine)
 
     def test_central_european_1250(self):
         self.check_code_page(1250, double_byte=False)

@@ -70,15 +70,11 @@ class XpSoftware(harness.WineTestCase):
         self.assertEqual(wine.snapshot() - before, {OUT})
 
         profile = wine_profile.same_machine(self, "winxp", ["software-uninstall"])
-        replayed = self.replay(profile, LINE, folders=["C:\\out"])
-        replay_data = replayed.read_file(OUT)
-        if replayed.returncode != 0 or replay_data is None:
-            self.fail_with("sorvik-replay failed", replayed, run, wine)
-        self.assertSameSections(data, replay_data, ["software", "statistics"], run, wine,
-                                replayed)
+        replay_data = self.assertReplaySections(data, profile, LINE, OUT,
+                                                ["software", "statistics"], run, wine)
         self.assertSameBytes(parsed.raw("computer/os"),
                              report.Report(replay_data).raw("computer/os"),
-                             "os elements of sorvik.exe and sorvik-replay", run, wine, replayed)
+                             "os elements of sorvik.exe and sorvik-replay", run, wine)
 
 
 if __name__ == "__main__":

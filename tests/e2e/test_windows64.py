@@ -98,12 +98,7 @@ class Windows64(harness.WineTestCase):
         self.assertEqual(len(names), len(LISTED + installed), names)
 
         profile = wine_profile.same_machine(self, version, [fixture])
-        replayed = self.replay(profile, LINE, folders=["C:\\out"])
-        replay_data = replayed.read_file(OUT)
-        if replayed.returncode != 0 or replay_data is None:
-            self.fail_with("sorvik-replay failed", replayed, run, wine)
-        self.assertSameSections(data, replay_data, ["software", "statistics"], run, wine,
-                                replayed)
+        self.assertReplaySections(data, profile, LINE, OUT, ["software", "statistics"], run, wine)
 
 
 if __name__ == "__main__":
