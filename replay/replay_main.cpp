@@ -32,5 +32,10 @@ int main(int argc, char** argv) {
   sim::Install(&machine);
   int status = SorvikMain(commandLine.c_str());
   sim::Install(nullptr);
+  // A key left open is a leak on a real machine; the replayed run must not hide it.
+  if (machine.OpenHandleCount() != 0) {
+    std::fprintf(stderr, "sorvik-replay: %d registry keys left open\n", machine.OpenHandleCount());
+    return 3;
+  }
   return status;
 }

@@ -1,5 +1,6 @@
 // machine.ini: the facts of a machine profile (the format is described in profile.h).
 #include <cstdio>
+#include <cctype>
 #include <functional>
 #include <limits>
 #include <map>
@@ -62,10 +63,22 @@ bool ParseBool(const std::string& text, bool* flag, std::string* what) {
   return false;
 }
 
+// Inside quotes \xNN is the byte NN, for names holding bytes a line can't (control
+// characters, quotes, line breaks).
 std::string Unquote(const std::string& text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-    return text.substr(1, text.size() - 2);
-  return text;
+  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return text;
+  std::string bytes;
+  for (size_t i = 1; i + 1 < text.size(); ++i) {
+    if (text[i] == '\\' && i + 4 < text.size() && text[i + 1] == 'x' &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
+      bytes += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      bytes += text[i];
+    }
+  }
+  return bytes;
 }
 
 template <class Record, class T>
