@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Contract: docs/report.xsd and reportcheck accept what the program writes (the example, the
+fixtures' expected reports) and refuse what it never writes. Pages: docs/report.xsl shows it."""
+import atexit
+import glob
+import html
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import reportcheck  # noqa: E402
+
+EXAMPLE = os.path.join(reportcheck.SOURCE_DIR, "docs", "example-report.xml")
+with open(EXAMPLE, "rb") as example_stream:
+    TEXT = example_stream.read().decode("utf-8")
+
+
+def expected_reports():
+    """(report, sections its command line selects) of every fixture but those that cut the
+    report short on purpose (a [fault] writeLimit)."""
+    pattern = os.path.join(reportcheck.SOURCE_DIR, "tests", "fixtures", "*", "expected")
+    for folder in sorted(os.path.dirname(path) for path in glob.glob(pattern)):
+        with open(os.path.join(folder, "machine.ini"), encoding="latin-1") as stream:
+            if re.search(r"(?im)^\s*writeLimit\s*=", stream.read()):
+                continue
+        with open(os.path.join(folder, "expected", "runs.txt"), encoding="utf-8") as runs:
+            commands = {f[0]: f[-1].rstrip("\n") for f in (line.split("\t") for line in runs)}
+        for report in sorted(glob.glob(os.path.join(folder, "expected", "*.xml"))):
+            yield report, reportcheck.sections_for(commands[os.path.basename(report)[:-4]])
+
+
+def without(text, *sections):
+    return re.sub(r"<(%s)>.*?</\1>\r\n" % "|".join(sections), "", text, flags=re.S)
+
+
+def written(data):
+    with tempfile.NamedTemporaryFile(suffix=".xml", delete=False) as stream:
+        stream.write(data if isinstance(data, bytes) else data.encode("utf-8"))
+    atexit.register(os.remove, stream.name)
+    return stream.name
+
+
+EMPTY = ("ip|computerName|userName|fullName|productId|csdVersion|cpu|ramMb|monitor|mouse|"
+         "keyboard|cdrom|video|media|network|defaultPrinter|usb|name|version|publisher|location|"
+         "installDate|size|registeredCompany|registeredOwner")
+BROKEN = [  # (text of the example, replaced by, what a problem mentions)
+    ("\t<userName>anna</userName>\r\n", "", "userName"),
+    ("<usb>", "<firewire />\r\n\t<usb>", "firewire"),
+    ('type="component"', 'type="program"', "program"),
+    ('letter="E"', 'letter="A"', "oneEntryPerLetter"),
+    ('totalSpaceMb="38146"', 'totalSpaceMb="37G"', "totalSpaceMb"),
+    ("<ramMb>1024</ramMb>", "<ramMb>1023.5</ramMb>", "ramMb"),
+    ("<platformId>2</platformId>", "<platformId>02</platformId>", "platformId"),
+    ("<version>2.1</version>", "<version>%s</version>" % ("9" * 31), "version"),
+    ('letter="C" totalSpaceMb="38146" availableSpaceMb="20480"', 'letter="C"', "fixed drive C"),
+    ('letter="E" />', 'letter="E" totalSpaceMb="650" />', "cd drive E"),
+    ("<total>5</total>", "<total>4</total>", "total"),
+    ("<numberOfApplication>2</", "<numberOfApplication>3</", "numberOfApplication"),
+]
+
+
+class Contract(unittest.TestCase):
+    def test_what_the_program_writes_is_sound(self):
+        for report, sections in [(EXAMPLE, ["device", "software"])] + list(expected_reports()):
+            with self.subTest(os.path.relpath(report, reportcheck.SOURCE_DIR)):
+                self.assertEqual(reportcheck.check_report(report, sections), [])
+        for text in (without(TEXT, "software", "statistics"), without(TEXT, "device"),
+                     re.sub(r"<(%s)>[^<]*</\1>" % EMPTY, r"<\1 />", TEXT)):
+            self.assertEqual(reportcheck.check_report(written(text)), [])
+
+    def test_what_the_program_never_writes_is_refused(self):
+        data = TEXT.encode("utf-8")
+        cases = [(TEXT.replace(old, new, 1), mention) for old, new, mention in BROKEN] + [
+            (without(TEXT, "statistics"), "statistics"), (without(TEXT, "software"), "statistics"),
+            (data[3:], "byte-order mark"), (data.replace(b"\r\n", b"\n"), "line feed"),
+            (data.replace("M\u00fcller".encode(), b"M\xfcller"), "well-formed"),
+            (data[:-40], "</sorvik>")]
+        for broken, mention in cases:
+            with self.subTest(mention):
+                self.assertNotIn(broken, (TEXT, data), "the example no longer holds the text")
+                problems = reportcheck.check_report(written(broken))
+                self.assertTrue(any(mention in problem for problem in problems), problems)
+
+
+def text(fragment):
+    return re.sub(r"\s+", " ", html.unescape(re.sub(r"<[^>]*>", " ", fragment))).strip()
+
+
+def render(report):
+    """Title, text and table rows by "id/part" of the page of a report (a path or a text)."""
+    if not os.path.exists(report):
+        report = written(report)
+    result = subprocess.run(["xsltproc", os.path.join(reportcheck.SOURCE_DIR, "docs", "report.xsl"),
+                             report], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    assert result.returncode == 0 and not result.stderr, result.stderr.decode("utf-8", "replace")
+    page = result.stdout.decode("utf-8")
+    tables = {}
+    for name, body in re.findall(r'<table[^>]* id="(\w+)">(.*?)</table>', page, flags=re.S):
+        for part, rows in re.findall(r"<(t\w{4})>(.*?)</\1>", body, re.S) or [("", body)]:
+            tables[name + "/" + part] = [
+                [text(cell) for cell in re.findall(r"<t[dh][^>]*>(.*?)</t[dh]>", row, re.S)]
+                for row in re.findall(r'<tr(?! class="empty")[^>]*>(.*?)</tr>', rows, re.S)]
+    return text(re.search(r"<title>(.*?)</title>", page).group(1)), text(
+        re.sub(r"<(script|style)>.*?</\1>", "", page, flags=re.S)), tables
+
+
+SOFTWARE, DRIVES, HARDWARE = "software/tbody", "drives/tbody", "hardware/tbody"
+
+
+class Pages(unittest.TestCase):
+    def test_example_page(self):
+        title, _, tables = render(EXAMPLE)
+        self.assertEqual(title, "Inventory of OFFICE-PC")
+        self.assertEqual(dict(tables["computer/"])["Version"], "5.1, platform 2, Service Pack 2")
+        hardware = dict(tables[HARDWARE])
+        self.assertEqual(len(hardware), 13)  # processor, memory and the eleven device lists
+        self.assertEqual((hardware["Memory"], hardware["Default printer"], hardware["Modem"]),
+                         ("1024 MB", "Office Laser & Copier", "none found"))
+        self.assertEqual([row[:3] for row in tables["drives/tbody"]], [
+            ["A:", "removable", ""], ["C:", "hard disk", "38146"], ["D:", "hard disk", "38147"],
+            ["E:", "CD/DVD", ""]])
+        self.assertEqual(tables["drives/tfoot"], [["All hard disks", "76293", "41210", "54 %"]])
+        self.assertEqual([row[:2] for row in tables["software/tbody"]], [
+            ["application", "Example Editor"], ["application", "Example Office Suite"],
+            ["update", "+Hotfix for Windows XP (KB100002)"],
+            ["update", "Security Update for Windows XP (KB100001)"],
+            ["component", "Example Runtime Library"]])
+        self.assertEqual(tables["statistics/"][0], ["Products", "5"])
+
+    def test_variants(self):
+        for switch, gone, table in (("device", ("software", "statistics"), "software"),
+                                    ("software", ("device",), "hardware")):
+            _, page, tables = render(without(TEXT, *gone))
+            self.assertIn("Not collected: the report was made with /%s only." % switch, page)
+            self.assertNotIn(table + "/tbody", tables)
+        _, _, tables = render(TEXT.replace("Example Editor<", "&lt;script&gt;x&lt;/script&gt;<"))
+        self.assertIn(["application", "<script>x</script>"], [r[:2] for r in tables[SOFTWARE]])
+        empty = re.sub(r"<(ip|computerName|ramMb|cpu)>[^<]*</\1>", r"<\1 />", TEXT)
+        empty = re.sub(r"(<disk [^>]*>\r\n).*?(\t</disk>)", r"\1\2", empty, flags=re.S)
+        empty = re.sub(r"<software>.*</software>", "<software>\r\n</software>", empty, flags=re.S)
+        title, page, tables = render(empty)
+        self.assertEqual(title, "Inventory of unknown")
+        self.assertEqual((dict(tables[HARDWARE])["Memory"], tables[DRIVES]), ("unknown", []))
+        self.assertIn("no drives found", page)
+        self.assertIn("No installed software was found.", page)
+
+    def test_expected_reports(self):
+        for path, _ in expected_reports():
+            with self.subTest(os.path.relpath(path, reportcheck.SOURCE_DIR)):
+                report = ET.parse(path).getroot()
+                title, _, tables = render(path)
+                name = report.findtext("computer/computerName") or "unknown"
+                self.assertEqual(title, "Inventory of " + name)
+                rows, drives = tables.get(SOFTWARE, []), report.findall("device/disk/drive")
+                self.assertEqual((len(rows), len(tables.get(DRIVES, []))),
+                                 (len(report.findall("software/installed")), len(drives)))
+                kinds = ["application update component".split().index(row[0]) for row in rows]
+                self.assertEqual(kinds, sorted(kinds))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
