@@ -105,7 +105,7 @@ def render(report):
             tables[name + "/" + part] = [
                 [text(cell) for cell in re.findall(r"<t[dh][^>]*>(.*?)</t[dh]>", row, re.S)]
                 for row in re.findall(r'<tr(?! class="empty")[^>]*>(.*?)</tr>', rows, re.S)]
-    return text(re.search(r"<title>(.*?)</title>", page).group(1)), text(
+    return text(re.search(r"<title>(.*?)</title>", page, re.S).group(1)), text(
         re.sub(r"<(script|style)>.*?</\1>", "", page, flags=re.S)), tables
 
 
@@ -155,7 +155,7 @@ class Pages(unittest.TestCase):
                 report = ET.parse(path).getroot()
                 title, _, tables = render(path)
                 name = report.findtext("computer/computerName") or "unknown"
-                self.assertEqual(title, "Inventory of " + name)
+                self.assertEqual(title, text("Inventory of " + html.escape(name)))
                 rows, drives = tables.get(SOFTWARE, []), report.findall("device/disk/drive")
                 self.assertEqual((len(rows), len(tables.get(DRIVES, []))),
                                  (len(report.findall("software/installed")), len(drives)))
