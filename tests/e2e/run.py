@@ -4,18 +4,7 @@
 import sys
 import unittest
 
-
-def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: run.py MODULE")
-    suite = unittest.defaultTestLoader.loadTestsFromName(sys.argv[1])
-    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
-    if not result.wasSuccessful():
-        return 1
-    if result.testsRun and len(result.skipped) == result.testsRun:
-        return 77
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+suite = unittest.defaultTestLoader.loadTestsFromName(sys.argv[1])
+result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+all_skipped = result.testsRun and len(result.skipped) == result.testsRun
+sys.exit(1 if not result.wasSuccessful() else 77 if all_skipped else 0)

@@ -11,11 +11,9 @@ entries' names hold, between them:
 """
 
 import struct
-import unittest
 
 import harness
 import report
-import wine_profile
 
 OUT = "C:\\out\\r.xml"
 LINE = '/software /out:"%s"' % OUT
@@ -32,12 +30,9 @@ def hex_data(data):
 
 def byte_entries(double_byte):
     """(name, bytes) of the entries that give the code page bytes as they are."""
-    entries = [("bytes", bytes(range(1, 256)))]
-    if double_byte:
-        for first in range(0x80, 0x100):
-            pairs = b"".join(bytes([first, second]) for second in range(1, 256))
-            entries.append(("pairs %02X" % first, pairs + bytes([first])))
-    return entries
+    return [("bytes", bytes(range(1, 256)))] + [
+        ("pairs %02X" % first, b"".join(bytes([first, second]) for second in range(1, 256))
+         + bytes([first])) for first in range(0x80, 0x100) if double_byte]
 
 
 def binary_reg(double_byte):
@@ -71,17 +66,15 @@ class CodePages(harness.WineTestCase):
         wine.wine("regedit", "/S", wine._stage(unicode, "units.reg"))
         wine.make_dir("C:\\out")
         run = wine.run_sorvik(LINE)
-        data = wine.read_file(OUT)
-        self.assertFrame(data, run, wine)
+        data = self.report_of(run, OUT, wine)
         entries = len(byte_entries(double_byte)) + 0x10000 // UNITS_PER_ENTRY
-        installed = len(report.Report(data).all("software/installed"))
+        installed = len(report.elements(data).get("software/installed", []))
         if installed != entries:
             self.fail_with("%d entries under Wine, %d imported" % (installed, entries), run, wine)
-
-        profile = wine_profile.same_machine(
+        profile = harness.same_machine(
             self, "winxp", extra_ini="[text]\r\nansiCodePage = %d\r\n" % code_page,
             extra_regs=[RESET, binary, unicode])
-        self.assertReplaySections(data, profile, LINE, OUT, ["software", "statistics"], run, wine)
+        self.assertLikeReplay(data, profile, LINE, OUT, ["software", "statistics"], run, wine)
 
     def test_central_european_1250(self):
         self.check_code_page(1250, double_byte=False)
@@ -92,6 +85,3 @@ class CodePages(harness.WineTestCase):
     def test_japanese_932(self):
         self.check_code_page(932, double_byte=True)
 
-
-if __name__ == "__main__":
-    unittest.main()
