@@ -1,5 +1,5 @@
-// CPcFetcher over simulated machines: the socket library's lifetime, the address from the
-// resolver, and the computer and user names, with their failures.
+// CPcFetcher over simulated machines: the socket library's lifetime, the address, the computer
+// and user names, their limits and failures.
 #include "sysid/pc_fetcher.h"
 
 #include <gtest/gtest.h>
@@ -11,203 +11,85 @@
 
 namespace {
 
-// A caller's buffer: capacity plus terminator, zero-filled, with a recognisable content that
-// a failed query must leave alone.
-struct Output {
-  char text[2048 + 1];
-  explicit Output(const char* before = "") {
-    std::memset(text, 0, sizeof(text));
-    std::strcpy(text, before);
+TEST(PcFetcher, StartsTheSocketLibraryOnceAndStopsItOnceEvenIfItDidNotStart) {
+  for (bool starts : {true, false}) {
+    auto machine =
+        sim::MachineBuilder().With([&](sim::Facts& f) { f.socketsStart = starts; }).Build();
+    sim::ScopedMachine installed(*machine);
+    {
+      CPcFetcher fetcher;
+      EXPECT_EQ(machine->calls["WSAStartup"], 1);
+      EXPECT_EQ(machine->calls["WSACleanup"], 0);
+    }
+    EXPECT_EQ(machine->calls["WSACleanup"], 1);
+    EXPECT_EQ(machine->socketStarts, 0);
   }
-};
-
-std::unique_ptr<sim::Machine> Resolving(const std::string& host,
-                                        std::vector<std::string> addresses) {
-  return sim::MachineBuilder()
-      .With([&](sim::Facts& f) {
-        f.hostName = host;
-        f.resolver[host] = addresses;
-      })
-      .Build();
 }
 
-TEST(PcFetcher, StartsTheSocketLibraryOnceAndStopsItOnce) {
-  auto machine = sim::MachineBuilder().Build();
-  sim::ScopedMachine installed(*machine);
-  {
-    CPcFetcher fetcher;
-    EXPECT_EQ(machine->calls["WSAStartup"], 1);
-    EXPECT_EQ(machine->socketStarts, 1);
-    EXPECT_EQ(machine->calls["WSACleanup"], 0);
-  }
-  EXPECT_EQ(machine->calls["WSACleanup"], 1);
-  EXPECT_EQ(machine->socketStarts, 0);
-}
-
-TEST(PcFetcher, StopsTheSocketLibraryEvenWhenItDidNotStart) {
-  auto machine = sim::MachineBuilder().With([](sim::Facts& f) { f.socketsStart = false; }).Build();
-  sim::ScopedMachine installed(*machine);
-  { CPcFetcher fetcher; }
-  EXPECT_EQ(machine->calls["WSACleanup"], 1);
-}
-
-TEST(PcFetcherIp, IsTheFirstAddressOfTheResolversList) {
+// The first address of the resolver's list, for a host name under 50 characters; a failure
+// leaves the caller's buffer alone.
+TEST(PcFetcher, TheAddressIsTheResolversFirst) {
   struct Row {
-    std::vector<std::string> addresses;
-    const char* expected;
-  } rows[] = {
-      {{"192.168.0.7"}, "192.168.0.7"},
-      {{"10.1.2.3", "192.168.0.7"}, "10.1.2.3"},
-      {{"127.0.0.1", "192.168.0.7"}, "127.0.0.1"},
-      {{"255.255.255.255"}, "255.255.255.255"},
-  };
+    std::string host;
+    bool socketsStart;
+    const char* expected;  // nullptr: fails
+  } rows[] = {{"officepc", true, "10.1.2.3"},
+              {std::string(49, 'h'), true, "10.1.2.3"},
+              {std::string(50, 'h'), true, nullptr},
+              {"otherpc", true, nullptr},
+              {"officepc", false, nullptr}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.expected);
-    auto machine = Resolving("officepc", row.addresses);
-    sim::ScopedMachine installed(*machine);
-    CPcFetcher fetcher;
-    Output ip;
-    EXPECT_TRUE(fetcher.GetIp(ip.text, 2048));
-    EXPECT_STREQ(ip.text, row.expected);
-  }
-}
-
-TEST(PcFetcherIp, AHostNameOf49CharactersWorksAndOneOf50Fails) {
-  std::string name49(49, 'h');
-  std::string name50(50, 'h');
-  {
-    auto machine = Resolving(name49, {"10.0.0.5"});
-    sim::ScopedMachine installed(*machine);
-    CPcFetcher fetcher;
-    Output ip;
-    EXPECT_TRUE(fetcher.GetIp(ip.text, 2048));
-    EXPECT_STREQ(ip.text, "10.0.0.5");
-  }
-  {
-    auto machine = Resolving(name50, {"10.0.0.5"});
-    sim::ScopedMachine installed(*machine);
-    CPcFetcher fetcher;
-    Output ip("before");
-    EXPECT_FALSE(fetcher.GetIp(ip.text, 2048));
-    EXPECT_STREQ(ip.text, "before");
-    EXPECT_EQ(machine->calls["gethostbyname"], 0);
-  }
-}
-
-TEST(PcFetcherIp, FailsAndLeavesTheOutputAloneWithoutAnAddress) {
-  struct Row {
-    const char* label;
-    void (*change)(sim::Facts&);
-  } rows[] = {
-      {"name not resolvable", [](sim::Facts& f) { f.resolver.clear(); }},
-      {"resolver knows another host",
-       [](sim::Facts& f) {
-         f.resolver.clear();
-         f.resolver["otherpc"] = {"1.2.3.4"};
-       }},
-      {"socket library did not start", [](sim::Facts& f) { f.socketsStart = false; }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.label);
+    SCOPED_TRACE(row.host);
     auto machine = sim::MachineBuilder()
-                       .With([](sim::Facts& f) { f.resolver["officepc"] = {"192.168.0.7"}; })
-                       .With(row.change)
+                       .With([&](sim::Facts& f) {
+                         f.hostName = row.host == "otherpc" ? "officepc" : row.host;
+                         f.resolver[row.host] = {"10.1.2.3", "192.168.0.7"};
+                         f.socketsStart = row.socketsStart;
+                       })
                        .Build();
     sim::ScopedMachine installed(*machine);
-    CPcFetcher fetcher;
-    Output ip("before");
-    EXPECT_FALSE(fetcher.GetIp(ip.text, 2048));
-    EXPECT_STREQ(ip.text, "before");
+    char ip[32] = "before";
+    EXPECT_EQ(CPcFetcher().GetIp(ip, 31), row.expected != nullptr);
+    EXPECT_STREQ(ip, row.expected != nullptr ? row.expected : "before");
   }
-}
-
-TEST(PcFetcherIp, IsCutToTheCapacity) {
-  auto machine = Resolving("officepc", {"192.168.100.200"});
+  auto machine = sim::MachineBuilder()
+                     .With([](sim::Facts& f) { f.resolver["officepc"] = {"192.168.100.200"}; })
+                     .Build();
   sim::ScopedMachine installed(*machine);
-  CPcFetcher fetcher;
   char ip[8];
   std::memset(ip, '#', sizeof(ip));
-  EXPECT_TRUE(fetcher.GetIp(ip, 7));
+  EXPECT_TRUE(CPcFetcher().GetIp(ip, 7));
   EXPECT_EQ(std::string(ip, 8), "192.168#");
 }
 
-TEST(PcFetcherNames, AreReportedAsThePlatformHasThem) {
+// As the platform has them, without the socket library too; a name of 512 characters does not
+// fit the work area and fails like a refusal of the platform.
+TEST(PcFetcher, TheNamesAreThePlatformsOrNothing) {
   auto machine = sim::MachineBuilder()
                      .With([](sim::Facts& f) {
-                       f.computerName = "R&D-PC";
-                       f.userName = "o'brien & co";
+                       f.socketsStart = false;
+                       f.userName = std::string(511, 'u');
                      })
                      .Build();
   sim::ScopedMachine installed(*machine);
   CPcFetcher fetcher;
-  Output pc, user;
-  EXPECT_TRUE(fetcher.GetPcName(pc.text, 2048));
-  EXPECT_TRUE(fetcher.GetUser(user.text, 2048));
-  EXPECT_STREQ(pc.text, "R&D-PC");
-  EXPECT_STREQ(user.text, "o'brien & co");
-}
-
-TEST(PcFetcherNames, WorkWithoutTheSocketLibrary) {
-  auto machine = sim::MachineBuilder().With([](sim::Facts& f) { f.socketsStart = false; }).Build();
-  sim::ScopedMachine installed(*machine);
-  CPcFetcher fetcher;
-  Output pc, user;
-  EXPECT_TRUE(fetcher.GetPcName(pc.text, 2048));
-  EXPECT_TRUE(fetcher.GetUser(user.text, 2048));
-  EXPECT_STREQ(pc.text, "OFFICE-PC");
-  EXPECT_STREQ(user.text, "anna");
-}
-
-TEST(PcFetcherNames, FailuresLeaveTheOutputAlone) {
-  auto machine = sim::MachineBuilder()
-                     .With([](sim::Facts& f) {
-                       f.computerNameWorks = false;
-                       f.userNameWorks = false;
-                     })
-                     .Build();
-  sim::ScopedMachine installed(*machine);
-  CPcFetcher fetcher;
-  Output pc("before"), user("before");
-  EXPECT_FALSE(fetcher.GetPcName(pc.text, 2048));
-  EXPECT_FALSE(fetcher.GetUser(user.text, 2048));
-  EXPECT_STREQ(pc.text, "before");
-  EXPECT_STREQ(user.text, "before");
-}
-
-TEST(PcFetcherNames, AUserNameOf511CharactersFitsTheWorkBufferAndOneOf512DoesNot) {
-  for (size_t length : {511u, 512u}) {
-    SCOPED_TRACE(length);
-    std::string name(length, 'u');
-    auto machine =
-        sim::MachineBuilder().With([&name](sim::Facts& f) { f.userName = name; }).Build();
-    sim::ScopedMachine installed(*machine);
-    CPcFetcher fetcher;
-    Output user;
-    EXPECT_EQ(fetcher.GetUser(user.text, 2048), length == 511);
-    EXPECT_EQ(std::string(user.text), length == 511 ? name : "");
-  }
-}
-
-TEST(PcFetcherNames, AreCutToTheCapacity) {
-  auto machine = sim::MachineBuilder().Build();
-  sim::ScopedMachine installed(*machine);
-  CPcFetcher fetcher;
-  char pc[6];
+  char pc[6], user[600];
   std::memset(pc, '#', sizeof(pc));
+  std::memset(user, 0, sizeof(user));
   EXPECT_TRUE(fetcher.GetPcName(pc, 5));
   EXPECT_EQ(std::string(pc, 6), "OFFIC#");
-}
+  EXPECT_TRUE(fetcher.GetUser(user, 599));
+  EXPECT_EQ(std::string(user), machine->facts.userName);
 
-TEST(PcFetcher, AsksThePlatformAnewOnEveryCall) {
-  auto machine = Resolving("officepc", {"192.168.0.7"});
-  sim::ScopedMachine installed(*machine);
-  CPcFetcher fetcher;
-  Output first, second;
-  EXPECT_TRUE(fetcher.GetPcName(first.text, 2048));
-  machine->facts.computerName = "RENAMED";
-  EXPECT_TRUE(fetcher.GetPcName(second.text, 2048));
-  EXPECT_STREQ(first.text, "OFFICE-PC");
-  EXPECT_STREQ(second.text, "RENAMED");
+  machine->facts.computerNameWorks = false;
+  machine->facts.userName += "u";
+  EXPECT_FALSE(fetcher.GetPcName(pc, 5));
+  EXPECT_FALSE(fetcher.GetUser(user, 599));
+  EXPECT_EQ(std::string(pc, 6), "OFFIC#");
+  EXPECT_EQ(std::string(user), std::string(511, 'u'));
+  machine->facts.userNameWorks = false;
+  machine->facts.userName = "anna";
+  EXPECT_FALSE(fetcher.GetUser(user, 599));
 }
 
 }  // namespace
