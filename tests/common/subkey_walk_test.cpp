@@ -13,7 +13,6 @@ namespace {
 const char kParent[] = "SOFTWARE\\Walked";
 
 struct WalkCase {
-  const char* label;
   SubkeyWalk::Ending ending;
   DWORD indexLimit;
   bool openChildren;
@@ -21,26 +20,19 @@ struct WalkCase {
   long enumCalls;
 };
 
+// Index 1 holds a name one character longer than the name area; "C" does not open.
 TEST(SubkeyWalkTest, EndingsLimitsAndChildren) {
-  // Index 1 holds a name one character longer than the name area; "C" does not open.
+  const SubkeyWalk::Ending kSkip = SubkeyWalk::kSkipLongNames;
+  const DWORD kAll = SubkeyWalk::kEveryIndex;
   const std::string longName(kKeyNameCapacity + 1, 'B');
   const WalkCase cases[] = {
-      {"long names skipped",
-       SubkeyWalk::kSkipLongNames,
-       SubkeyWalk::kEveryIndex,
-       false,
-       {"A", "C", "D"},
-       5},
-      {"any failure ends", SubkeyWalk::kEndAtAnyFailure, SubkeyWalk::kEveryIndex, false, {"A"}, 2},
-      {"skipped indices count", SubkeyWalk::kSkipLongNames, 3, false, {"A", "C"}, 3},
-      {"children that do not open",
-       SubkeyWalk::kSkipLongNames,
-       SubkeyWalk::kEveryIndex,
-       true,
-       {"A", "D"},
-       5},
+      {kSkip, kAll, false, {"A", "C", "D"}, 5},
+      {SubkeyWalk::kEndAtAnyFailure, kAll, false, {"A"}, 2},
+      {kSkip, 3, false, {"A", "C"}, 3},  // skipped indices count
+      {kSkip, kAll, true, {"A", "D"}, 5},
   };
   for (const WalkCase& test : cases) {
+    SCOPED_TRACE(&test - cases);
     sim::MachineBuilder builder;
     for (const std::string& name : {std::string("A"), longName, std::string("C"), std::string("D")})
       builder.Key(std::string(kParent) + "\\" + name);
@@ -51,18 +43,16 @@ TEST(SubkeyWalkTest, EndingsLimitsAndChildren) {
     std::vector<std::string> seen;
     {
       SubkeyWalk walk(test.ending, test.indexLimit);
-      ASSERT_TRUE(walk.Open(HKEY_LOCAL_MACHINE, kParent, KEY_ENUMERATE_SUB_KEYS)) << test.label;
+      ASSERT_TRUE(walk.Open(HKEY_LOCAL_MACHINE, kParent, KEY_ENUMERATE_SUB_KEYS));
       while (test.openChildren ? walk.NextChild(KEY_QUERY_VALUE) : walk.Next()) {
-        if (test.openChildren) {
-          EXPECT_NE(walk.Child(), nullptr) << test.label;
-        }
+        EXPECT_TRUE(!test.openChildren || walk.Child() != nullptr);
         seen.push_back(walk.Name());
       }
-      EXPECT_FALSE(walk.Next()) << test.label;  // an ended walk does not ask again
+      EXPECT_FALSE(walk.Next());  // an ended walk does not ask again
     }
-    EXPECT_EQ(seen, test.expected) << test.label;
-    EXPECT_EQ(machine.calls["RegEnumKeyExA"], test.enumCalls) << test.label;
-    EXPECT_EQ(machine.OpenHandleCount(), 0) << test.label;
+    EXPECT_EQ(seen, test.expected);
+    EXPECT_EQ(machine.calls["RegEnumKeyExA"], test.enumCalls);
+    EXPECT_EQ(machine.OpenHandleCount(), 0);
   }
 }
 
