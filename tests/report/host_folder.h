@@ -25,7 +25,6 @@ class HostFolder {
 
   const std::string& path() const { return path_; }
   std::string At(const std::string& relative) const { return path_ + "/" + relative; }
-
   void MakeFolder(const std::string& relative) const {
     std::filesystem::create_directories(At(relative));
   }
@@ -41,9 +40,8 @@ class HostFolder {
   std::vector<std::string> List(const std::string& relative) const {
     std::vector<std::string> names;
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(At(relative), ignored)) {
+    for (const auto& entry : std::filesystem::directory_iterator(At(relative), ignored))
       names.push_back(entry.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
   }

