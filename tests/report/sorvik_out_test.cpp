@@ -21,10 +21,9 @@ const std::vector<std::string> kNone;
 // The program in C:\sorvik, the temporary folder C:\TEMP, drive C: a fresh host folder.
 class SorvikOutTest : public ::testing::Test {
  protected:
-  void Start(void (*change)(sim::Facts&) = [](sim::Facts&) {}) {
+  void SetUp() override {
     for (const char* folder : {"sorvik", "TEMP", "out"}) folder_.MakeFolder(folder);
-    identity_.reset();
-    machine_ = sim::MachineBuilder().With(change).Build();
+    machine_ = sim::MachineBuilder().Build();
     machine_->facts.driveFolders['C'] = folder_.path();
     machine_->facts.resolver["officepc"] = {"10.1.2.3"};
     installed_.reset(new sim::ScopedMachine(*machine_));
@@ -46,7 +45,6 @@ class SorvikOutTest : public ::testing::Test {
 };
 
 TEST_F(SorvikOutTest, DefaultNamesAreNumberedUpToAHundred) {
-  Start();
   for (const char* number : {"", "(2)", "(3)"})
     EXPECT_EQ("C:\\sorvik\\" + kBase + number + ".xml", Report(""));
   // A freed plain name is taken again before the numbered ones.
@@ -62,7 +60,6 @@ TEST_F(SorvikOutTest, DefaultNamesAreNumberedUpToAHundred) {
 
 // Where /out: puts the report in an empty folder is in the fixture out-paths.
 TEST_F(SorvikOutTest, TheOutputArgumentNamesAFileOrAFolder) {
-  Start();
   for (const char* path : {"C:\\out\\r.xml", "C:\\out\\r.xml", "C:\\out", "C:\\out\\"})
     EXPECT_NE("(failed)", Report(path));
   EXPECT_EQ((std::vector<std::string>{kBase + "(2).xml", kBase + ".xml", "r.xml"}),
@@ -90,7 +87,6 @@ TEST_F(SorvikOutTest, TheOutputArgumentNamesAFileOrAFolder) {
 // Made empty, with the prefix, in the temporary folder by OpenReport; deleted once, by whatever
 // comes first: ReleaseTempFile, CloseReport or the destructor.
 TEST_F(SorvikOutTest, TheTemporaryFileNeverOutlivesTheReport) {
-  Start();
   char argument[] = "C:\\out\\r.xml";
   for (int end = 0; end < 3; ++end) {
     std::vector<std::string> files;
