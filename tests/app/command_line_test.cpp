@@ -19,11 +19,11 @@ TEST(CommandLine, SwitchesAreExactBytesAnywhere) {
       {"/out:\"D:/software/r.xml\"", false, true},  // inside a quoted path too
       {"/DEVICE /Software /dev ice", true, true},   // case matters
   };
-  for (const auto& c : cases) {
-    bool device = false, software = false;
-    SelectSections(std::get<0>(c), &device, &software);
-    EXPECT_EQ(std::get<1>(c), device) << std::get<0>(c);
-    EXPECT_EQ(std::get<2>(c), software) << std::get<0>(c);
+  for (const auto& [commandLine, device, software] : cases) {
+    bool selected[2] = {false, false};
+    SelectSections(commandLine, &selected[0], &selected[1]);
+    EXPECT_EQ(device, selected[0]) << commandLine;
+    EXPECT_EQ(software, selected[1]) << commandLine;
   }
   EXPECT_TRUE(HasSwitch("/out:\"C:/home/r.xml\"", "/h") && !HasSwitch("/H", "/h"));
 }

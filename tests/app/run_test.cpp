@@ -38,14 +38,14 @@ TEST(Run, TheCollectorsByGeneration) {
       {5, 2, typeid(CHwFetcher2003), typeid(CSwFetcher)},
       {6, 0, typeid(CHwFetcherVista), typeid(CSwFetcherVista)},
   };
-  for (const auto& row : rows) {
+  for (const auto& [major, minor, hardware, software] : rows) {
     auto machine = sim::MachineBuilder().Build();
-    machine->facts.majorVersion = std::get<0>(row);
-    machine->facts.minorVersion = std::get<1>(row);
+    machine->facts.majorVersion = major;
+    machine->facts.minorVersion = minor;
     sim::ScopedMachine installed(*machine);
     ASSERT_TRUE(CreateObjects());
-    EXPECT_EQ(std::get<2>(row), typeid(*g_pHwFetcher)) << std::get<0>(row);
-    EXPECT_EQ(std::get<3>(row), typeid(*g_pSwFetcher)) << std::get<0>(row);
+    EXPECT_EQ(hardware, typeid(*g_pHwFetcher)) << major;
+    EXPECT_EQ(software, typeid(*g_pSwFetcher)) << major;
     DestroyObjects();
     EXPECT_TRUE(!g_pOut && !g_pPcFetcher && !g_pSwInfo && !g_pOsInfo && !g_pSwFetcher &&
                 !g_pHwFetcher);

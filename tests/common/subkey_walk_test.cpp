@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/registry.h"
@@ -12,27 +13,20 @@ namespace {
 
 const char kParent[] = "SOFTWARE\\Walked";
 
-struct WalkCase {
-  SubkeyWalk::Ending ending;
-  DWORD indexLimit;
-  bool openChildren;
-  std::vector<std::string> expected;
-  long enumCalls;
-};
-
 // Index 1 holds a name one character longer than the name area; "C" does not open.
 TEST(SubkeyWalkTest, EndingsLimitsAndChildren) {
   const SubkeyWalk::Ending kSkip = SubkeyWalk::kSkipLongNames;
   const DWORD kAll = SubkeyWalk::kEveryIndex;
   const std::string longName(kKeyNameCapacity + 1, 'B');
-  const WalkCase cases[] = {
+  // ending, index limit, whether the children are opened, the names seen, the calls asking
+  const std::tuple<SubkeyWalk::Ending, DWORD, bool, std::vector<std::string>, long> cases[] = {
       {kSkip, kAll, false, {"A", "C", "D"}, 5},
       {SubkeyWalk::kEndAtAnyFailure, kAll, false, {"A"}, 2},
       {kSkip, 3, false, {"A", "C"}, 3},  // skipped indices count
       {kSkip, kAll, true, {"A", "D"}, 5},
   };
-  for (const WalkCase& test : cases) {
-    SCOPED_TRACE(&test - cases);
+  for (const auto& [ending, limit, children, expected, calls] : cases) {
+    SCOPED_TRACE(testing::PrintToString(expected));
     sim::MachineBuilder builder;
     for (const std::string& name : {std::string("A"), longName, std::string("C"), std::string("D")})
       builder.Key(std::string(kParent) + "\\" + name);
@@ -41,14 +35,14 @@ TEST(SubkeyWalkTest, EndingsLimitsAndChildren) {
     sim::ScopedMachine installed(machine);
     std::vector<std::string> seen;
     {
-      SubkeyWalk walk(test.ending, test.indexLimit);
+      SubkeyWalk walk(ending, limit);
       ASSERT_TRUE(walk.Open(HKEY_LOCAL_MACHINE, kParent, KEY_ENUMERATE_SUB_KEYS));
-      while (test.openChildren ? walk.NextChild(KEY_QUERY_VALUE) && walk.Child() : walk.Next())
+      while (children ? walk.NextChild(KEY_QUERY_VALUE) && walk.Child() : walk.Next())
         seen.push_back(walk.Name());
       EXPECT_FALSE(walk.Next());  // an ended walk does not ask again
     }
-    EXPECT_EQ(seen, test.expected);
-    EXPECT_EQ(machine.calls["RegEnumKeyExA"], test.enumCalls);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(machine.calls["RegEnumKeyExA"], calls);
     EXPECT_EQ(machine.OpenHandleCount(), 0);
   }
 }

@@ -12,8 +12,8 @@ namespace {
 
 TEST(PcFetcher, StartsTheSocketLibraryOnceAndStopsItOnceEvenIfItDidNotStart) {
   for (bool starts : {true, false}) {
-    auto machine =
-        sim::MachineBuilder().With([&](sim::Facts& f) { f.socketsStart = starts; }).Build();
+    auto machine = sim::MachineBuilder().Build();
+    machine->facts.socketsStart = starts;
     sim::ScopedMachine installed(*machine);
     {
       CPcFetcher fetcher;
@@ -27,11 +27,8 @@ TEST(PcFetcher, StartsTheSocketLibraryOnceAndStopsItOnceEvenIfItDidNotStart) {
 // The address is the first of the resolver's list; the names need no socket library. Each
 // failure leaves the caller's buffer alone.
 TEST(PcFetcher, AnswersWhatThePlatformHasOrNothing) {
-  auto machine = sim::MachineBuilder()
-                     .With([](sim::Facts& f) {
-                       f.resolver["officepc"] = {"10.1.2.3", "192.168.0.7"};
-                     })
-                     .Build();
+  auto machine = sim::MachineBuilder().Build();
+  machine->facts.resolver["officepc"] = {"10.1.2.3", "192.168.0.7"};
   sim::ScopedMachine installed(*machine);
   char ip[16] = "", pc[16] = "", user[16] = "";
   EXPECT_TRUE(CPcFetcher().GetIp(ip, 15));
