@@ -11,7 +11,6 @@ namespace {
 
 TEST(CommandLine, SwitchesAreExactBytesAnywhere) {
   const std::tuple<const char*, bool, bool> cases[] = {
-      // command line, device, software
       {"", true, true},
       {"/devices", true, false},
       {"x/software", false, true},
@@ -31,7 +30,6 @@ TEST(CommandLine, SwitchesAreExactBytesAnywhere) {
 std::string Extract(const std::string& commandLine) {
   OutPath outPath = "(unchanged)";
   ExtractOutPath(commandLine.c_str(), outPath);
-  EXPECT_EQ('\0', outPath[kFilePathCapacity]);
   return outPath;
 }
 

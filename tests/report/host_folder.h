@@ -36,7 +36,6 @@ class HostFolder {
     std::ifstream in(At(relative), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // The names of the files in a folder, sorted.
   std::vector<std::string> List(const std::string& relative) const {
     std::vector<std::string> names;
     std::error_code ignored;

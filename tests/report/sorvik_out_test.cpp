@@ -54,7 +54,6 @@ TEST_F(SorvikOutTest, DefaultNamesAreNumberedUpToAHundred) {
     folder_.Write("sorvik/" + kBase + "(" + std::to_string(i) + ").xml", "x");
   EXPECT_EQ("C:\\sorvik\\" + kBase + "(100).xml", Report(""));
   EXPECT_EQ("(failed)", Report(""));
-  EXPECT_EQ(100u, folder_.List("sorvik").size());
   EXPECT_EQ(kNone, folder_.List("TEMP"));
 }
 

@@ -26,9 +26,8 @@ class WideWriter : public CXmlOut {
 class XmlOutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine_ = sim::MachineBuilder()
-                   .With([&](sim::Facts& f) { f.driveFolders['C'] = folder_.path(); })
-                   .Build();
+    machine_ = sim::MachineBuilder().Build();
+    machine_->facts.driveFolders['C'] = folder_.path();
     installed_.reset(new sim::ScopedMachine(*machine_));
     EXPECT_TRUE(writer_.OpenFile("C:\\r.xml"));
   }
@@ -127,12 +126,10 @@ TEST_F(XmlOutTest, TheLimitsOfTextsAndNames) {
 }
 
 TEST_F(XmlOutTest, NothingIsWrittenWithoutAFileANameOrAText) {
-  EXPECT_FALSE(writer_.WriteText(3, ""));
-  EXPECT_FALSE(writer_.WriteElement(3, "", "value"));
-  EXPECT_FALSE(writer_.WriteElement(3, nullptr, "value"));
+  EXPECT_FALSE(writer_.WriteText(3, "") || writer_.WriteElement(3, "", "value") ||
+               writer_.WriteElement(3, nullptr, "value"));
   EXPECT_EQ("", Body());
   EXPECT_FALSE(writer_.OpenFile("C:\\missing\\r.xml"));
-  EXPECT_FALSE(folder_.Exists("missing"));
   writer_.CloseFile();  // a second close is harmless
   EXPECT_FALSE(writer_.WriteText(0, "<a>\n") || writer_.WriteElement(0, "a", "b") ||
                writer_.WriteElement(0, "a", "") || writer_.WriteWide(u"a"));

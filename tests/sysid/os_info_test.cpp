@@ -92,7 +92,6 @@ const Row kRows[] = {
     {NT, 5, 3, 0, SRV, ENT, "", N, 0, X, " Server 4.0, Enterprise Edition ", G03},
     {NT, 7, 0, 0, WKS, TS, "", N, 0, X, " Professional ", GVi},
     // NT 6.0: the Vista edition table, and nothing after it; without it the suffix and pack.
-    {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 1, "Windows Vista Ultimate Edition", GVi},
     {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 0, "Windows Vista Unknown Edition", GVi},
     {NT, 6, 0, 0, WKS, TS, SP1, N, 0, 29, "Windows Vista Unknown Edition", GVi},
     {NT, 6, 0, 0, SRV, DTC, SP1, N, 0, 8,
@@ -103,7 +102,6 @@ const Row kRows[] = {
     // NT 6.1 on: a base name by version, type and build, then the edition of the version's
     // table or the common one; no service pack.
     {NT, 6, 1, 0, WKS, 0, SP1, N, 0, PRODUCT_PROFESSIONAL, "Windows 7 Professional", GVi},
-    {NT, 6, 1, 0, WKS, 0, SP1, N, 0, PRODUCT_HOME_PREMIUM, "Windows 7 Home Premium", GVi},
     {NT, 6, 1, 0, SRV, 0, SP1, N, 0, X, "Windows Server 2008 R2", GVi},
     {NT, 6, 1, 0, WKS, 0, SP1, N, kFailing, 1, "Windows 7", GVi},
     {NT, 6, 2, 0, WKS, 0, "", N, 0, PRODUCT_CORE, "Windows 8", GVi},
@@ -175,9 +173,6 @@ TEST(ProductIdAndVersionData, AreTheRegistrysAndTheBasicRecordsOrNothing) {
   EXPECT_EQ(std::string(id) + std::string(csd), "55274##Ser#####");
   EXPECT_EQ(version[0] * 100 + version[1] * 10 + version[2], 512);
 
-  machine->registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProductId",
-                              std::string(512, '7'));
-  EXPECT_FALSE(COsInfo().GetProductId(id, 5));
   machine->registry.DeleteKey(HKEY_LOCAL_MACHINE, kCurrentVersion);
   EXPECT_FALSE(COsInfo().GetProductId(id, 5));
   machine->facts.versionWorks = false;
