@@ -1,5 +1,4 @@
-// The command line: switches are exact bytes found anywhere, /out: takes a quoted path whole
-// or not at all, and naming neither section selects both.
+// The command line: exact bytes anywhere; /out: takes a quoted path whole or not at all.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -27,12 +26,6 @@ TEST(CommandLine, SwitchesAreExactBytesAnywhere) {
   EXPECT_TRUE(HasSwitch("/out:\"C:/home/r.xml\"", "/h") && !HasSwitch("/H", "/h"));
 }
 
-std::string Extract(const std::string& commandLine) {
-  OutPath outPath = "(unchanged)";
-  ExtractOutPath(commandLine.c_str(), outPath);
-  return outPath;
-}
-
 TEST(CommandLine, TheOutPathIsTheQuotedTextByteForByte) {
   const std::string path511 = "C:\\" + std::string(504, 'p') + ".xml";
   const std::pair<std::string, std::string> cases[] = {
@@ -47,7 +40,11 @@ TEST(CommandLine, TheOutPathIsTheQuotedTextByteForByte) {
       {"/out:\"" + path511 + "\"", path511},
       {"/out:\"" + path511 + "q\"", "(unchanged)"},  // 512: never cut
   };
-  for (const auto& c : cases) EXPECT_EQ(c.second, Extract(c.first)) << c.first.substr(0, 40);
+  for (const auto& [commandLine, path] : cases) {
+    OutPath outPath = "(unchanged)";
+    ExtractOutPath(commandLine.c_str(), outPath);
+    EXPECT_EQ(path, outPath) << commandLine.substr(0, 40);
+  }
 }
 
 }  // namespace

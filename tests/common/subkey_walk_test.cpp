@@ -36,13 +36,17 @@ TEST(SubkeyWalkTest, EndingsLimitsAndChildren) {
     std::vector<std::string> seen;
     {
       SubkeyWalk walk(ending, limit);
-      ASSERT_TRUE(walk.Open(HKEY_LOCAL_MACHINE, kParent, KEY_ENUMERATE_SUB_KEYS));
+      auto open = [&] { return walk.Open(HKEY_LOCAL_MACHINE, kParent, KEY_ENUMERATE_SUB_KEYS); };
+      ASSERT_TRUE(open());
       while (children ? walk.NextChild(KEY_QUERY_VALUE) && walk.Child() : walk.Next())
         seen.push_back(walk.Name());
       EXPECT_FALSE(walk.Next());  // an ended walk does not ask again
+      EXPECT_EQ(machine.calls["RegEnumKeyExA"], calls);
+      EXPECT_EQ(machine.OpenHandleCount(), 1);                           // the parent alone
+      ASSERT_TRUE(open() && walk.NextChild(KEY_QUERY_VALUE) && open());  // closes the child
+      EXPECT_EQ(machine.OpenHandleCount(), 1);
     }
     EXPECT_EQ(seen, expected);
-    EXPECT_EQ(machine.calls["RegEnumKeyExA"], calls);
     EXPECT_EQ(machine.OpenHandleCount(), 0);
   }
 }

@@ -1,6 +1,5 @@
-// CSorvikOut: how the report is named beside earlier ones, the paths it refuses, and the
-// temporary record file. The report's frame, identities with missing pieces and the failures
-// of a whole run are in the fixtures' expected reports.
+// CSorvikOut: names beside earlier reports, refused paths, the temporary record file. Frames,
+// identities with missing pieces and failed runs are in the fixtures' expected reports.
 #include "report/sorvik_out.h"
 
 #include <gtest/gtest.h>

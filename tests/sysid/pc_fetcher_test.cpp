@@ -1,9 +1,9 @@
-// CPcFetcher over simulated machines: the socket library's lifetime, the address and names,
-// and their failures. The limits of host and user names are in the identity fixtures.
+// CPcFetcher: the socket library, the address and names; their limits are in the fixtures.
 #include "sysid/pc_fetcher.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/sim/builder.h"
@@ -15,10 +15,9 @@ TEST(PcFetcher, StartsTheSocketLibraryOnceAndStopsItOnceEvenIfItDidNotStart) {
     auto machine = sim::MachineBuilder().Build();
     machine->facts.socketsStart = starts;
     sim::ScopedMachine installed(*machine);
-    {
-      CPcFetcher fetcher;
-      EXPECT_EQ(machine->calls["WSAStartup"] * 10 + machine->calls["WSACleanup"], 10);
-    }
+    auto fetcher = std::make_unique<CPcFetcher>();
+    EXPECT_EQ(machine->calls["WSAStartup"] * 10 + machine->calls["WSACleanup"], 10);
+    fetcher.reset();
     EXPECT_EQ(machine->calls["WSACleanup"], 1);
     EXPECT_EQ(machine->socketStarts, 0);
   }
