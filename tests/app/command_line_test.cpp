@@ -1,8 +1,8 @@
 // The command line: exact bytes anywhere; /out: takes a quoted path whole or not at all.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <tuple>
 
 #include "app/run.h"
 

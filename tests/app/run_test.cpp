@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <typeinfo>
 
 #include "app/globals.h"
@@ -16,8 +17,7 @@
 
 namespace {
 
-// Where the report goes, the sections each switch selects and the exit status of runs that
-// write a report or none are in the fixtures' expected reports.
+// Report paths, sections and the exit status of whole runs are in the fixtures' expected runs.
 TEST(Run, TheHelpSwitchOpensTheManualAndNothingElse) {
   auto machine = sim::MachineBuilder().Build();
   sim::ScopedMachine installed(*machine);

@@ -31,7 +31,7 @@ struct Row {
   DWORD platform, major, minor, build;
   BYTE productType;  // of the extended record; without one the row names the registry's type
   WORD suite;
-  // registryType: nullptr, the extended record works; "-", the registry has no value either
+  // registryType: nullptr, the extended record works; "-", the key holds no type either
   const char *csd, *registryType;
   int extras;
   DWORD productInfo;
