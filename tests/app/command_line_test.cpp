@@ -1,96 +1,49 @@
+// The command line: exact bytes anywhere; /out: takes a quoted path whole or not at all.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <tuple>
 
 #include "app/run.h"
 
 namespace {
 
-TEST(HasSwitch, MatchesExactBytesAnywhere) {
-  struct Case {
-    const char* commandLine;
-    const char* switchText;
-    bool found;
-  } cases[] = {
-      {"", "/h", false},
-      {"/H", "/h", false},  // case matters
-      {"/h", "/h", true},
-      {"/hardware", "/h", true},
-      {"/out:\"C:/home/r.xml\"", "/h", true},  // inside a quoted path too
-      {"/devices", "/device", true},
-      {"x/devicey", "/device", true},
-      {"/DEVICE", "/device", false},
-      {"/dev ice", "/device", false},
-      {"/out:\"D:/software/r.xml\"", "/software", true},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.found, HasSwitch(c.commandLine, c.switchText)) << c.commandLine;
-  }
-}
-
-const char kUnchanged[] = "(unchanged)";
-
-std::string Extract(const std::string& commandLine) {
-  OutPath outPath;
-  std::memset(outPath, 0, sizeof outPath);
-  std::strcpy(outPath, kUnchanged);
-  ExtractOutPath(commandLine.c_str(), outPath);
-  EXPECT_EQ('\0', outPath[kFilePathCapacity]);
-  return outPath;
-}
-
-TEST(ExtractOutPath, TakesTheQuotedPathByteForByte) {
-  struct Case {
-    std::string commandLine;
-    std::string path;
-  } cases[] = {
-      {"/out:\"a\"", kUnchanged},   // 8 characters: below the minimum
-      {"/out:\"ab\"", kUnchanged},  // 9
-      {" /out:\"ab\"", "ab"},       // 10
-      {"/out:\"C:\\\"", "C:\\"},    // 10
-      {"/out:\"C:\\out\\r.xml\"", "C:\\out\\r.xml"},
-      {"/out:C:\\out\\r.xml /device", kUnchanged},    // unquoted
-      {"/out: \"C:\\out\\r.xml\"", kUnchanged},       // not directly quoted
-      {"/out:\"C:\\out\\r.xml /device", kUnchanged},  // no closing quote
-      {"/out:\"\" /device", ""},
-      {"/device /out:\" C:\\my folder\\r.xml \" /software", " C:\\my folder\\r.xml "},
-      {"/out:\"C:\\out\\\" /device", "C:\\out\\"},  // no escape sequences
-      {"/out:\"first.xml\" /out:\"second.xml\"", "first.xml"},
-      {"/out:C:\\a /out:\"C:\\b.xml\"", "C:\\b.xml"},
-      {"/OUT:\"C:\\b.xml\"", kUnchanged},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.path, Extract(c.commandLine)) << c.commandLine;
-}
-
-TEST(ExtractOutPath, UsesPathsUpTo511CharactersAndNeverCutsLongerOnes) {
-  std::string path511 = "C:\\" + std::string(504, 'p') + ".xml";
-  ASSERT_EQ(511u, path511.size());
-  EXPECT_EQ(path511, Extract("/out:\"" + path511 + "\""));
-  EXPECT_EQ(kUnchanged, Extract("/out:\"" + path511 + "q\""));
-  EXPECT_EQ(kUnchanged, Extract("/out:\"" + std::string(2000, 'p') + "\" /device"));
-}
-
-TEST(SelectSections, NeitherSwitchMeansBoth) {
-  struct Case {
-    const char* commandLine;
-    bool device;
-    bool software;
-  } cases[] = {
+TEST(CommandLine, SwitchesAreExactBytesAnywhere) {
+  const std::tuple<const char*, bool, bool> cases[] = {
       {"", true, true},
-      {"/device", true, false},
-      {"/software", false, true},
-      {"/software /device", true, true},
       {"/devices", true, false},
-      {"/out:\"D:/software/r.xml\"", false, true},
-      {"/DEVICE /Software", true, true},
+      {"x/software", false, true},
+      {"/software /device", true, true},
+      {"/out:\"D:/software/r.xml\"", false, true},  // inside a quoted path too
+      {"/DEVICE /Software /dev ice", true, true},   // case matters
   };
-  for (const Case& c : cases) {
-    bool device = false;
-    bool software = false;
-    SelectSections(c.commandLine, &device, &software);
-    EXPECT_EQ(c.device, device) << c.commandLine;
-    EXPECT_EQ(c.software, software) << c.commandLine;
+  for (const auto& [commandLine, device, software] : cases) {
+    bool selected[2] = {false, false};
+    SelectSections(commandLine, &selected[0], &selected[1]);
+    EXPECT_EQ(device, selected[0]) << commandLine;
+    EXPECT_EQ(software, selected[1]) << commandLine;
+  }
+  EXPECT_TRUE(HasSwitch("/out:\"C:/home/r.xml\"", "/h") && !HasSwitch("/H", "/h"));
+}
+
+TEST(CommandLine, TheOutPathIsTheQuotedTextByteForByte) {
+  const std::string path511 = "C:\\" + std::string(504, 'p') + ".xml";
+  const std::pair<std::string, std::string> cases[] = {
+      {"/out:\"ab\"", "(unchanged)"},  // 9 characters: below the minimum
+      {" /out:\"ab\"", "ab"},          // 10
+      {"/device /out:\" C:\\my folder\\r.xml \" /software", " C:\\my folder\\r.xml "},
+      {"/out: \"C:\\out\\r.xml\"", "(unchanged)"},       // not directly quoted
+      {"/out:\"C:\\out\\r.xml /device", "(unchanged)"},  // no closing quote
+      {"/out:\"\" /device", ""},
+      {"/out:\"C:\\out\\\" /device", "C:\\out\\"},                    // no escape sequences
+      {"/out:C:\\a /out:\"C:\\b.xml\" /out:\"c.xml\"", "C:\\b.xml"},  // the first quoted one
+      {"/out:\"" + path511 + "\"", path511},
+      {"/out:\"" + path511 + "q\"", "(unchanged)"},  // 512: never cut
+  };
+  for (const auto& [commandLine, path] : cases) {
+    OutPath outPath = "(unchanged)";
+    ExtractOutPath(commandLine.c_str(), outPath);
+    EXPECT_EQ(path, outPath) << commandLine.substr(0, 40);
   }
 }
 

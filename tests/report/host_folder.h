@@ -25,7 +25,6 @@ class HostFolder {
 
   const std::string& path() const { return path_; }
   std::string At(const std::string& relative) const { return path_ + "/" + relative; }
-
   void MakeFolder(const std::string& relative) const {
     std::filesystem::create_directories(At(relative));
   }
@@ -37,13 +36,11 @@ class HostFolder {
     std::ifstream in(At(relative), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // The names of the files in a folder, sorted.
   std::vector<std::string> List(const std::string& relative) const {
     std::vector<std::string> names;
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(At(relative), ignored)) {
+    for (const auto& entry : std::filesystem::directory_iterator(At(relative), ignored))
       names.push_back(entry.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
   }
