@@ -1,10 +1,10 @@
-// Shared pieces of the hardware tests: asking a slot for its answer, and registry layouts
-// of services, device instances and monitors.
+// Shared pieces of the hardware tests: a machine to build and install, device layouts, and a
+// slot's answer as one text.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,59 +14,52 @@
 
 namespace hwtest {
 
-// A slot's result and the text it left in a zero-filled buffer of capacity + 1.
-struct Answer {
-  bool result;
-  std::string text;
-};
-
-inline bool operator==(const Answer& a, const Answer& b) {
-  return a.result == b.result && a.text == b.text;
-}
-inline std::ostream& operator<<(std::ostream& out, const Answer& a) {
-  return out << (a.result ? "true" : "false") << " \"" << a.text << "\"";
-}
-
+typedef std::vector<std::pair<std::string, std::string>> Values;
 typedef bool (CHwFetcher::*Slot)(char* buffer, int capacity);
 
-inline Answer Ask(CHwFetcher& fetcher, Slot slot, int capacity = 2048) {
+// The text a call leaves in a zero-filled area of capacity + 1, with "!" in front when the
+// call answered false.
+template <class Call>
+std::string Answer(Call call, int capacity = 2048) {
   std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
-  bool result = (fetcher.*slot)(buffer.data(), capacity);
-  return {result, std::string(buffer.data())};
+  bool result = call(buffer.data(), capacity);
+  return (result ? "" : "!") + std::string(buffer.data());
+}
+inline std::string Ask(CHwFetcher& fetcher, Slot slot, int capacity = 2048) {
+  return Answer([&](char* b, int c) { return (fetcher.*slot)(b, c); }, capacity);
 }
 
-inline Answer AskClass(CHwFetcher& fetcher, const char* className, int capacity = 2048) {
-  std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
-  bool result = fetcher.GetDevicesOfClass(className, buffer.data(), capacity);
-  return {result, std::string(buffer.data())};
-}
-
-const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
-const char kEnum[] = "SYSTEM\\CurrentControlSet\\Enum\\";
-const char kDisplay[] = "SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\";
-
-typedef std::vector<std::pair<std::string, std::string>> Values;
-
-// A service subkey ("Enum" or any other) holding instance values ("0", "1", ...).
-inline void AddServiceSubkey(sim::MachineBuilder& builder, const std::string& service,
-                             const std::string& subkey, const Values& values) {
-  builder.Key(kServices + service + "\\" + subkey);
-  for (const auto& value : values) builder.String(value.first, value.second);
-}
-
-// A device instance in the Enum tree with its text values.
-inline void AddDevice(sim::MachineBuilder& builder, const std::string& instance,
-                      const Values& values) {
-  builder.Key(kEnum + instance);
-  for (const auto& value : values) builder.String(value.first, value.second);
-}
-
-// A string value stored with `dataBytes` bytes of data: `dataBytes - 1` letters and the
-// terminator.
+// A string value of `dataBytes` bytes: letters and the terminator.
 inline sim::Bytes TextOfBytes(size_t dataBytes, char letter = 'x') {
   sim::Bytes data(dataBytes, static_cast<uint8_t>(letter));
   data.back() = 0;
   return data;
 }
+
+// Every test ends with all registry keys closed.
+class HwTest : public ::testing::Test {
+ protected:
+  // The machine stays the builder's: keys added later are there at once.
+  void Install() {
+    if (!installed_) installed_ = std::make_unique<sim::ScopedMachine>(machine());
+  }
+  void TearDown() override { EXPECT_EQ(machine().OpenHandleCount(), 0); }
+  sim::Machine& machine() { return builder_.machine(); }
+  sim::MachineBuilder& Key(const std::string& path, const Values& values = {}) {
+    builder_.Key(path);
+    for (const auto& value : values) builder_.String(value.first, value.second);
+    return builder_;
+  }
+  // A service subkey holding instance values "0", "1", ...; a device instance of the Enum tree.
+  void Service(const std::string& service, const std::string& subkey, const Values& values) {
+    Key("SYSTEM\\CurrentControlSet\\Services\\" + service + "\\" + subkey, values);
+  }
+  sim::MachineBuilder& Device(const std::string& instance, const Values& values) {
+    return Key("SYSTEM\\CurrentControlSet\\Enum\\" + instance, values);
+  }
+
+  sim::MachineBuilder builder_;
+  std::unique_ptr<sim::ScopedMachine> installed_;
+};
 
 }  // namespace hwtest

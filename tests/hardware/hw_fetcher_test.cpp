@@ -1,0 +1,186 @@
+// The base class's own answers: processors, memory and drives.
+#include "hardware/hw_fetcher.h"
+
+#include <cstring>
+#include <string>
+
+#include "hardware_test_support.h"
+
+namespace {
+
+using hwtest::Ask;
+
+const char kProcessors[] = "Hardware\\Description\\System\\CentralProcessor\\";
+const ULONGLONG kMb = 1ull << 20;
+
+class CpuTest : public hwtest::HwTest {
+ protected:
+  sim::MachineBuilder& Processor(int index) { return Key(kProcessors + std::to_string(index)); }
+};
+
+// Per key the first of name, identifier (with the clock as a signed number) and vendor; the
+// first four keys only; blank runs shrink to one, nothing trimmed, tabs kept.
+TEST_F(CpuTest, TakesOneValuePerKeyFromUpToFourKeys) {
+  Processor(0).String("ProcessorNameString", "  Intel(R)  Xeon\t\tCPU ").String("Identifier", "x");
+  Processor(1).String("Identifier", "x86  F6").Dword("~MHz", 0xFFFFFFFF);
+  Processor(2).String("Identifier", "x86 F5").String("VendorIdentifier", "v");
+  Processor(3).String("VendorIdentifier", "CyrixInstead").Dword("~MHz", 5);
+  Processor(4).String("ProcessorNameString", "fifth");
+  Install();
+  CHwFetcher fetcher;
+  EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu),
+            " Intel(R) Xeon\t\tCPU ;x86 F6 -1 Mhz;x86 F5;CyrixInstead");
+}
+
+// A key without values adds no separator; a gap ends the list; 512 identifier characters.
+TEST_F(CpuTest, EmptyKeysAddNothingAndAGapEndsTheList) {
+  Processor(0).Dword("~MHz", 100);
+  Processor(1).String("Identifier", std::string(600, 'i')).Dword("~MHz", 100);
+  Processor(3).String("ProcessorNameString", "after the gap");
+  Install();
+  CHwFetcher fetcher;
+  EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu), std::string(512, 'i') + " 100 Mhz");
+  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 3);
+}
+
+TEST_F(CpuTest, BlanksCollapseWithinTheCapacityOnly) {
+  Processor(0).String("ProcessorNameString", "Intel(R)   Core(TM)2 CPU");
+  Install();
+  CHwFetcher fetcher;
+  char buffer[12];
+  std::memset(buffer, '#', sizeof(buffer));
+  EXPECT_TRUE(fetcher.GetCpu(buffer, 10));
+  EXPECT_EQ(std::string(buffer, 11), std::string("Intel(R) \0#", 11));
+}
+
+TEST(CpuFallback, NamesTheProcessorFromSystemInformation) {
+  const struct {
+    WORD architecture;
+    DWORD type;
+    const char* name;
+  } cases[] = {{PROCESSOR_ARCHITECTURE_INTEL, 486, "Intel 486"},
+               {PROCESSOR_ARCHITECTURE_INTEL, 686, "Unknown"},
+               {PROCESSOR_ARCHITECTURE_AMD64, 8664, "AMD64"},
+               {10, 0, "Unknown"}};
+  for (const auto& c : cases) {
+    auto machine = sim::MachineBuilder()
+                       .With([&](sim::Facts& f) {
+                         f.processorArchitecture = c.architecture;
+                         f.processorType = c.type;
+                       })
+                       .Build();
+    sim::ScopedMachine installed(*machine);
+    CHwFetcher fetcher;
+    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu), c.name);
+  }
+}
+
+// The newer call gives whole megabytes; the older one keeps the fraction in single precision
+// and holds at most 4 GB - 1 byte.
+TEST(Ram, FormatsMegabytesWithOneDecimal) {
+  const struct {
+    ULONGLONG bytes;
+    bool hasEx;
+    const char* text;
+  } cases[] = {{511 * kMb + kMb / 2, true, "511.0"},
+               {511 * kMb + kMb / 2, false, "511.5"},
+               {8192 * kMb, true, "8192.0"},
+               {8192 * kMb, false, "4096.0"}};
+  for (const auto& c : cases) {
+    auto machine = sim::MachineBuilder()
+                       .With([&](sim::Facts& f) {
+                         f.totalPhysBytes = c.bytes;
+                         f.hasGlobalMemoryStatusEx = c.hasEx;
+                       })
+                       .Build();
+    sim::ScopedMachine installed(*machine);
+    CHwFetcher fetcher;
+    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetRam), c.text);
+    EXPECT_EQ(machine->libraryLoads, 0);  // the kernel library released again
+  }
+}
+
+sim::Drive MakeDrive(UINT type, ULONGLONG total = 0, ULONGLONG available = 0) {
+  sim::Drive d;
+  d.type = type;
+  d.totalBytes = total;
+  d.freeBytes = available;
+  d.sectorsPerCluster = 8;
+  d.bytesPerSector = 512;
+  d.totalClusters = static_cast<DWORD>(total / 4096);
+  d.freeClusters = static_cast<DWORD>(available / 4096);
+  return d;
+}
+
+// Removable and CD drives are never measured; shares, RAM disks and unknown drives are left
+// out; the summary converts the sum of the bytes.
+TEST(Drives, ListsKindsAndSizesInLetterOrder) {
+  for (bool hasEx : {true, false}) {
+    auto machine = sim::MachineBuilder()
+                       .With([&](sim::Facts& f) {
+                         f.drives = {};
+                         f.drives[0] = MakeDrive(DRIVE_REMOVABLE, kMb, kMb);
+                         f.drives[2] = MakeDrive(DRIVE_FIXED, 3 * kMb / 2, kMb / 2);
+                         f.drives[3] = MakeDrive(DRIVE_CDROM, kMb, kMb);
+                         f.drives[4] = MakeDrive(DRIVE_FIXED, 3 * kMb / 2, kMb / 2);
+                         f.drives[5] = MakeDrive(DRIVE_UNKNOWN, kMb, kMb);
+                         f.drives[6] = MakeDrive(DRIVE_FIXED, kMb, kMb);
+                         f.drives[6].sizeReadable = false;
+                         f.drives[17] = MakeDrive(DRIVE_RAMDISK, kMb, kMb);
+                         f.drives[25] = MakeDrive(DRIVE_REMOTE, kMb, kMb);
+                         f.hasGetDiskFreeSpaceEx = hasEx;
+                       })
+                       .Build();
+    sim::ScopedMachine installed(*machine);
+    CHwFetcher fetcher;
+    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetDrives),
+              "A:RM C:1M/0M D:CD E:1M/0M G:0M/0M (TOTAL:3M/1M)");
+    EXPECT_EQ(machine->calls["GetDiskFreeSpaceExA"] + machine->calls["GetDiskFreeSpaceA"],
+              hasEx ? 8 : 6);  // the newer call fails on G: first
+    EXPECT_EQ(machine->libraryLoads, 0);
+  }
+}
+
+// Each call is asked for its own numbers: the newer call when present, else cluster counts
+// multiplied in 64 bits; the longest entries fill their areas exactly.
+TEST(Drives, MeasuresWithTheNewerCallOrIn64BitClusterArithmetic) {
+  sim::Drive drive = MakeDrive(DRIVE_FIXED, 300 * kMb, 200 * kMb);
+  drive.sectorsPerCluster = 64;
+  drive.bytesPerSector = 4096;
+  drive.totalClusters = 0xFFFFFFFFu;
+  drive.freeClusters = 0x80000000u;
+  for (bool hasEx : {true, false}) {
+    auto machine = sim::MachineBuilder()
+                       .With([&](sim::Facts& f) {
+                         f.drives = {};
+                         for (size_t i = 0; i < 26; ++i) f.drives[i] = drive;
+                         f.hasGetDiskFreeSpaceEx = hasEx;
+                       })
+                       .Build();
+    sim::ScopedMachine installed(*machine);
+    CHwFetcher fetcher;
+    EXPECT_EQ(fetcher.GetTotalBytes("C:\\"), hasEx ? 300 * kMb : 64ull * 4096 * 0xFFFFFFFFull);
+    EXPECT_EQ(fetcher.GetFreeBytes("C:\\"), hasEx ? 200 * kMb : 64ull * 4096 * 0x80000000ull);
+    std::string text = Ask(fetcher, &CHwFetcher::GetDrives, 4096);
+    EXPECT_EQ(text.substr(0, 25),
+              hasEx ? "A:300M/200M B:300M/200M C" : "A:1073741823M/536870912M ");
+    EXPECT_EQ(text.substr(text.rfind('(')),
+              hasEx ? "(TOTAL:7800M/5200M)" : "(TOTAL:27917287417M/13958643712M)");
+  }
+}
+
+// The base class walks nothing: its device slots answer false and leave the area alone.
+TEST(BaseFetcher, DeviceSlotsAnswerFalse) {
+  CHwFetcher base;
+  char area[8] = "kept";
+  EXPECT_FALSE(base.GetDevicesOfClass("net", area, 7));
+  for (hwtest::Slot slot :
+       {&CHwFetcher::GetMonitor, &CHwFetcher::GetMouse, &CHwFetcher::GetKeyboard,
+        &CHwFetcher::GetCdrom, &CHwFetcher::GetMedia, &CHwFetcher::GetModem, &CHwFetcher::GetVideo,
+        &CHwFetcher::GetDefaultPrinter, &CHwFetcher::GetScsi, &CHwFetcher::GetNetwork,
+        &CHwFetcher::GetUsb})
+    EXPECT_FALSE((base.*slot)(area, 7));
+  EXPECT_STREQ(area, "kept");
+}
+
+}  // namespace
