@@ -53,7 +53,6 @@ class MachineTest : public ::testing::Test {
   void WriteRecordFile(const std::string& text) {
     std::ofstream(RecordHostPath(), std::ios::binary | std::ios::trunc) << text;
   }
-  bool RecordFileExists() { return std::filesystem::exists(RecordHostPath()); }
 
   // An uninstall entry with string values; more values can follow through the builder.
   // `under`: the machine's key (the 64-bit view on 64-bit Windows), its 32-bit view

@@ -114,7 +114,7 @@ TEST_F(UninstallScanTest, RemoveDuplicateLinesRewritesAnyFileWithItsDistinctLine
   EXPECT_FALSE(fetcher_.RemoveDuplicateLines(""));
   EXPECT_FALSE(fetcher_.RemoveDuplicateLines(nullptr));
   EXPECT_FALSE(fetcher_.RemoveDuplicateLines(kRecordPath));
-  EXPECT_FALSE(RecordFileExists());
+  EXPECT_FALSE(std::filesystem::exists(RecordHostPath()));
   const std::string longLine(5000, 'L');
   WriteRecordFile("b\na\nb\n" + longLine + "\n" + longLine + "\nA\na\nlast");
   EXPECT_TRUE(fetcher_.RemoveDuplicateLines(kRecordPath));
