@@ -53,6 +53,18 @@ TEST_F(CpuTest, BlanksCollapseWithinTheCapacityOnly) {
   EXPECT_EQ(std::string(buffer, 11), std::string("Intel(R) \0#", 11));
 }
 
+// The answer of `slot` on a machine whose facts `change` sets; the kernel library is released
+// again.
+template <class Change>
+std::string On(Change change, hwtest::Slot slot) {
+  auto machine = sim::MachineBuilder().With(change).Build();
+  sim::ScopedMachine installed(*machine);
+  CHwFetcher fetcher;
+  std::string answer = Ask(fetcher, slot, 4096);
+  EXPECT_EQ(machine->libraryLoads, 0);
+  return answer;
+}
+
 TEST(CpuFallback, NamesTheProcessorFromSystemInformation) {
   const struct {
     WORD architecture;
@@ -63,15 +75,11 @@ TEST(CpuFallback, NamesTheProcessorFromSystemInformation) {
                {PROCESSOR_ARCHITECTURE_AMD64, 8664, "AMD64"},
                {10, 0, "Unknown"}};
   for (const auto& c : cases) {
-    auto machine = sim::MachineBuilder()
-                       .With([&](sim::Facts& f) {
-                         f.processorArchitecture = c.architecture;
-                         f.processorType = c.type;
-                       })
-                       .Build();
-    sim::ScopedMachine installed(*machine);
-    CHwFetcher fetcher;
-    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu), c.name);
+    auto facts = [&](sim::Facts& f) {
+      f.processorArchitecture = c.architecture;
+      f.processorType = c.type;
+    };
+    EXPECT_EQ(On(facts, &CHwFetcher::GetCpu), c.name);
   }
 }
 
@@ -87,81 +95,56 @@ TEST(Ram, FormatsMegabytesWithOneDecimal) {
                {8192 * kMb, true, "8192.0"},
                {8192 * kMb, false, "4096.0"}};
   for (const auto& c : cases) {
-    auto machine = sim::MachineBuilder()
-                       .With([&](sim::Facts& f) {
-                         f.totalPhysBytes = c.bytes;
-                         f.hasGlobalMemoryStatusEx = c.hasEx;
-                       })
-                       .Build();
-    sim::ScopedMachine installed(*machine);
-    CHwFetcher fetcher;
-    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetRam), c.text);
-    EXPECT_EQ(machine->libraryLoads, 0);  // the kernel library released again
+    auto facts = [&](sim::Facts& f) {
+      f.totalPhysBytes = c.bytes;
+      f.hasGlobalMemoryStatusEx = c.hasEx;
+    };
+    EXPECT_EQ(On(facts, &CHwFetcher::GetRam), c.text);
   }
 }
 
-sim::Drive MakeDrive(UINT type, ULONGLONG total = 0, ULONGLONG available = 0) {
+sim::Drive MakeDrive(UINT type, ULONGLONG total, ULONGLONG available) {
   sim::Drive d;
   d.type = type;
   d.totalBytes = total;
   d.freeBytes = available;
-  d.sectorsPerCluster = 8;
-  d.bytesPerSector = 512;
-  d.totalClusters = static_cast<DWORD>(total / 4096);
+  d.totalClusters = static_cast<DWORD>(total / 4096);  // of 8 sectors of 512 bytes
   d.freeClusters = static_cast<DWORD>(available / 4096);
   return d;
 }
 
 // Removable and CD drives are never measured; shares, RAM disks and unknown drives are left
-// out; the summary converts the sum of the bytes.
+// out; an unreadable drive counts zero; the summary converts the sum of the bytes.
 TEST(Drives, ListsKindsAndSizesInLetterOrder) {
   for (bool hasEx : {true, false}) {
-    auto machine = sim::MachineBuilder()
-                       .With([&](sim::Facts& f) {
-                         f.drives = {};
-                         f.drives[0] = MakeDrive(DRIVE_REMOVABLE, kMb, kMb);
-                         f.drives[2] = MakeDrive(DRIVE_FIXED, 3 * kMb / 2, kMb / 2);
-                         f.drives[3] = MakeDrive(DRIVE_CDROM, kMb, kMb);
-                         f.drives[4] = MakeDrive(DRIVE_FIXED, 3 * kMb / 2, kMb / 2);
-                         f.drives[5] = MakeDrive(DRIVE_UNKNOWN, kMb, kMb);
-                         f.drives[6] = MakeDrive(DRIVE_FIXED, kMb, kMb);
-                         f.drives[6].sizeReadable = false;
-                         f.drives[17] = MakeDrive(DRIVE_RAMDISK, kMb, kMb);
-                         f.drives[25] = MakeDrive(DRIVE_REMOTE, kMb, kMb);
-                         f.hasGetDiskFreeSpaceEx = hasEx;
-                       })
-                       .Build();
-    sim::ScopedMachine installed(*machine);
-    CHwFetcher fetcher;
-    EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetDrives),
-              "A:RM C:1M/0M D:CD E:1M/0M G:0M/0M (TOTAL:3M/1M)");
-    EXPECT_EQ(machine->calls["GetDiskFreeSpaceExA"] + machine->calls["GetDiskFreeSpaceA"],
-              hasEx ? 8 : 6);  // the newer call fails on G: first
-    EXPECT_EQ(machine->libraryLoads, 0);
+    auto facts = [&](sim::Facts& f) {
+      f.drives = {};
+      const UINT types[] = {DRIVE_REMOVABLE, DRIVE_NO_ROOT_DIR, DRIVE_FIXED,
+                            DRIVE_CDROM,     DRIVE_FIXED,       DRIVE_UNKNOWN,
+                            DRIVE_FIXED,     DRIVE_RAMDISK,     DRIVE_REMOTE};
+      for (size_t i = 0; i < 9; ++i) f.drives[i] = MakeDrive(types[i], 3 * kMb / 2, kMb / 2);
+      f.drives[6].sizeReadable = false;
+      f.hasGetDiskFreeSpaceEx = hasEx;
+    };
+    EXPECT_EQ(On(facts, &CHwFetcher::GetDrives), "A:RM C:1M/0M D:CD E:1M/0M G:0M/0M (TOTAL:3M/1M)");
   }
 }
 
-// Each call is asked for its own numbers: the newer call when present, else cluster counts
-// multiplied in 64 bits; the longest entries fill their areas exactly.
+// The newer call when present, else cluster counts multiplied in 64 bits; the longest entries
+// fill their areas.
 TEST(Drives, MeasuresWithTheNewerCallOrIn64BitClusterArithmetic) {
-  sim::Drive drive = MakeDrive(DRIVE_FIXED, 300 * kMb, 200 * kMb);
-  drive.sectorsPerCluster = 64;
-  drive.bytesPerSector = 4096;
-  drive.totalClusters = 0xFFFFFFFFu;
-  drive.freeClusters = 0x80000000u;
   for (bool hasEx : {true, false}) {
-    auto machine = sim::MachineBuilder()
-                       .With([&](sim::Facts& f) {
-                         f.drives = {};
-                         for (size_t i = 0; i < 26; ++i) f.drives[i] = drive;
-                         f.hasGetDiskFreeSpaceEx = hasEx;
-                       })
-                       .Build();
-    sim::ScopedMachine installed(*machine);
-    CHwFetcher fetcher;
-    EXPECT_EQ(fetcher.GetTotalBytes("C:\\"), hasEx ? 300 * kMb : 64ull * 4096 * 0xFFFFFFFFull);
-    EXPECT_EQ(fetcher.GetFreeBytes("C:\\"), hasEx ? 200 * kMb : 64ull * 4096 * 0x80000000ull);
-    std::string text = Ask(fetcher, &CHwFetcher::GetDrives, 4096);
+    auto facts = [&](sim::Facts& f) {
+      for (sim::Drive& drive : f.drives) {
+        drive = MakeDrive(DRIVE_FIXED, 300 * kMb, 200 * kMb);
+        drive.sectorsPerCluster = 64;
+        drive.bytesPerSector = 4096;
+        drive.totalClusters = 0xFFFFFFFFu;
+        drive.freeClusters = 0x80000000u;
+      }
+      f.hasGetDiskFreeSpaceEx = hasEx;
+    };
+    const std::string text = On(facts, &CHwFetcher::GetDrives);
     EXPECT_EQ(text.substr(0, 25),
               hasEx ? "A:300M/200M B:300M/200M C" : "A:1073741823M/536870912M ");
     EXPECT_EQ(text.substr(text.rfind('(')),
