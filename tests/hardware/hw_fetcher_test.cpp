@@ -1,51 +1,72 @@
 // The base class's own answers: processors, memory and drives.
 #include "hardware/hw_fetcher.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "hardware_test_support.h"
+#include "platform/sim/builder.h"
 
 namespace {
 
-using hwtest::Ask;
-
+typedef bool (CHwFetcher::*Slot)(char* buffer, int capacity);
 const char kProcessors[] = "Hardware\\Description\\System\\CentralProcessor\\";
 const ULONGLONG kMb = 1ull << 20;
 
-class CpuTest : public hwtest::HwTest {
- protected:
-  sim::MachineBuilder& Processor(int index) { return Key(kProcessors + std::to_string(index)); }
-};
+sim::MachineBuilder& Processor(sim::MachineBuilder& b, int index) {
+  return b.Key(kProcessors + std::to_string(index));
+}
+
+// The answer of `slot` on the machine that `build` sets up, in a zero-filled area of
+// capacity + 1; every key is closed and the kernel library released again.
+template <class Build>
+std::string On(Build build, Slot slot, int capacity = 4096) {
+  sim::MachineBuilder builder;
+  build(builder, builder.machine().facts);
+  auto machine = builder.Build();
+  sim::ScopedMachine installed(*machine);
+  CHwFetcher fetcher;
+  std::vector<char> area(static_cast<size_t>(capacity) + 1, '\0');
+  EXPECT_TRUE((fetcher.*slot)(area.data(), capacity));
+  EXPECT_EQ(machine->OpenHandleCount(), 0);
+  EXPECT_EQ(machine->libraryLoads, 0);
+  return area.data();
+}
 
 // Per key the first of name, identifier (with the clock as a signed number) and vendor; the
 // first four keys only; blank runs shrink to one, nothing trimmed, tabs kept.
-TEST_F(CpuTest, TakesOneValuePerKeyFromUpToFourKeys) {
-  Processor(0).String("ProcessorNameString", "  Intel(R)  Xeon\t\tCPU ").String("Identifier", "x");
-  Processor(1).String("Identifier", "x86  F6").Dword("~MHz", 0xFFFFFFFF);
-  Processor(2).String("Identifier", "x86 F5").String("VendorIdentifier", "v");
-  Processor(3).String("VendorIdentifier", "CyrixInstead").Dword("~MHz", 5);
-  Processor(4).String("ProcessorNameString", "fifth");
-  Install();
-  CHwFetcher fetcher;
-  EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu),
+TEST(Cpu, TakesOneValuePerKeyFromUpToFourKeys) {
+  auto build = [](sim::MachineBuilder& b, sim::Facts&) {
+    Processor(b, 0)
+        .String("ProcessorNameString", "  Intel(R)  Xeon\t\tCPU ")
+        .String("Identifier", "x");
+    Processor(b, 1).String("Identifier", "x86  F6").Dword("~MHz", 0xFFFFFFFF);
+    Processor(b, 2).String("Identifier", "x86 F5").String("VendorIdentifier", "v");
+    Processor(b, 3).String("VendorIdentifier", "CyrixInstead").Dword("~MHz", 5);
+    Processor(b, 4).String("ProcessorNameString", "fifth");
+  };
+  EXPECT_EQ(On(build, &CHwFetcher::GetCpu),
             " Intel(R) Xeon\t\tCPU ;x86 F6 -1 Mhz;x86 F5;CyrixInstead");
 }
 
 // A key without values adds no separator; a gap ends the list; 512 identifier characters.
-TEST_F(CpuTest, EmptyKeysAddNothingAndAGapEndsTheList) {
-  Processor(0).Dword("~MHz", 100);
-  Processor(1).String("Identifier", std::string(600, 'i')).Dword("~MHz", 100);
-  Processor(3).String("ProcessorNameString", "after the gap");
-  Install();
-  CHwFetcher fetcher;
-  EXPECT_EQ(Ask(fetcher, &CHwFetcher::GetCpu), std::string(512, 'i') + " 100 Mhz");
-  EXPECT_EQ(machine().calls["RegOpenKeyExA"], 3);
+TEST(Cpu, EmptyKeysAddNothingAndAGapEndsTheList) {
+  auto build = [](sim::MachineBuilder& b, sim::Facts&) {
+    Processor(b, 0).Dword("~MHz", 100);
+    Processor(b, 1).String("Identifier", std::string(600, 'i')).Dword("~MHz", 100);
+    Processor(b, 3).String("ProcessorNameString", "after the gap");
+  };
+  EXPECT_EQ(On(build, &CHwFetcher::GetCpu), std::string(512, 'i') + " 100 Mhz");
 }
 
-TEST_F(CpuTest, BlanksCollapseWithinTheCapacityOnly) {
-  Processor(0).String("ProcessorNameString", "Intel(R)   Core(TM)2 CPU");
-  Install();
+TEST(Cpu, BlanksCollapseWithinTheCapacityOnly) {
+  auto machine = sim::MachineBuilder()
+                     .Key(kProcessors + std::string("0"))
+                     .String("ProcessorNameString", "Intel(R)   Core(TM)2 CPU")
+                     .Build();
+  sim::ScopedMachine installed(*machine);
   CHwFetcher fetcher;
   char buffer[12];
   std::memset(buffer, '#', sizeof(buffer));
@@ -53,19 +74,7 @@ TEST_F(CpuTest, BlanksCollapseWithinTheCapacityOnly) {
   EXPECT_EQ(std::string(buffer, 11), std::string("Intel(R) \0#", 11));
 }
 
-// The answer of `slot` on a machine whose facts `change` sets; the kernel library is released
-// again.
-template <class Change>
-std::string On(Change change, hwtest::Slot slot) {
-  auto machine = sim::MachineBuilder().With(change).Build();
-  sim::ScopedMachine installed(*machine);
-  CHwFetcher fetcher;
-  std::string answer = Ask(fetcher, slot, 4096);
-  EXPECT_EQ(machine->libraryLoads, 0);
-  return answer;
-}
-
-TEST(CpuFallback, NamesTheProcessorFromSystemInformation) {
+TEST(Cpu, WithoutProcessorKeysNamesTheProcessorFromSystemInformation) {
   const struct {
     WORD architecture;
     DWORD type;
@@ -75,11 +84,11 @@ TEST(CpuFallback, NamesTheProcessorFromSystemInformation) {
                {PROCESSOR_ARCHITECTURE_AMD64, 8664, "AMD64"},
                {10, 0, "Unknown"}};
   for (const auto& c : cases) {
-    auto facts = [&](sim::Facts& f) {
+    auto build = [&](sim::MachineBuilder&, sim::Facts& f) {
       f.processorArchitecture = c.architecture;
       f.processorType = c.type;
     };
-    EXPECT_EQ(On(facts, &CHwFetcher::GetCpu), c.name);
+    EXPECT_EQ(On(build, &CHwFetcher::GetCpu), c.name);
   }
 }
 
@@ -95,11 +104,11 @@ TEST(Ram, FormatsMegabytesWithOneDecimal) {
                {8192 * kMb, true, "8192.0"},
                {8192 * kMb, false, "4096.0"}};
   for (const auto& c : cases) {
-    auto facts = [&](sim::Facts& f) {
+    auto build = [&](sim::MachineBuilder&, sim::Facts& f) {
       f.totalPhysBytes = c.bytes;
       f.hasGlobalMemoryStatusEx = c.hasEx;
     };
-    EXPECT_EQ(On(facts, &CHwFetcher::GetRam), c.text);
+    EXPECT_EQ(On(build, &CHwFetcher::GetRam), c.text);
   }
 }
 
@@ -117,7 +126,7 @@ sim::Drive MakeDrive(UINT type, ULONGLONG total, ULONGLONG available) {
 // out; an unreadable drive counts zero; the summary converts the sum of the bytes.
 TEST(Drives, ListsKindsAndSizesInLetterOrder) {
   for (bool hasEx : {true, false}) {
-    auto facts = [&](sim::Facts& f) {
+    auto build = [&](sim::MachineBuilder&, sim::Facts& f) {
       f.drives = {};
       const UINT types[] = {DRIVE_REMOVABLE, DRIVE_NO_ROOT_DIR, DRIVE_FIXED,
                             DRIVE_CDROM,     DRIVE_FIXED,       DRIVE_UNKNOWN,
@@ -126,7 +135,7 @@ TEST(Drives, ListsKindsAndSizesInLetterOrder) {
       f.drives[6].sizeReadable = false;
       f.hasGetDiskFreeSpaceEx = hasEx;
     };
-    EXPECT_EQ(On(facts, &CHwFetcher::GetDrives), "A:RM C:1M/0M D:CD E:1M/0M G:0M/0M (TOTAL:3M/1M)");
+    EXPECT_EQ(On(build, &CHwFetcher::GetDrives), "A:RM C:1M/0M D:CD E:1M/0M G:0M/0M (TOTAL:3M/1M)");
   }
 }
 
@@ -134,7 +143,7 @@ TEST(Drives, ListsKindsAndSizesInLetterOrder) {
 // fill their areas.
 TEST(Drives, MeasuresWithTheNewerCallOrIn64BitClusterArithmetic) {
   for (bool hasEx : {true, false}) {
-    auto facts = [&](sim::Facts& f) {
+    auto build = [&](sim::MachineBuilder&, sim::Facts& f) {
       for (sim::Drive& drive : f.drives) {
         drive = MakeDrive(DRIVE_FIXED, 300 * kMb, 200 * kMb);
         drive.sectorsPerCluster = 64;
@@ -144,7 +153,7 @@ TEST(Drives, MeasuresWithTheNewerCallOrIn64BitClusterArithmetic) {
       }
       f.hasGetDiskFreeSpaceEx = hasEx;
     };
-    const std::string text = On(facts, &CHwFetcher::GetDrives);
+    const std::string text = On(build, &CHwFetcher::GetDrives);
     EXPECT_EQ(text.substr(0, 25),
               hasEx ? "A:300M/200M B:300M/200M C" : "A:1073741823M/536870912M ");
     EXPECT_EQ(text.substr(text.rfind('(')),
@@ -152,16 +161,14 @@ TEST(Drives, MeasuresWithTheNewerCallOrIn64BitClusterArithmetic) {
   }
 }
 
-// The base class walks nothing: its device slots answer false and leave the area alone.
 TEST(BaseFetcher, DeviceSlotsAnswerFalse) {
   CHwFetcher base;
   char area[8] = "kept";
   EXPECT_FALSE(base.GetDevicesOfClass("net", area, 7));
-  for (hwtest::Slot slot :
-       {&CHwFetcher::GetMonitor, &CHwFetcher::GetMouse, &CHwFetcher::GetKeyboard,
-        &CHwFetcher::GetCdrom, &CHwFetcher::GetMedia, &CHwFetcher::GetModem, &CHwFetcher::GetVideo,
-        &CHwFetcher::GetDefaultPrinter, &CHwFetcher::GetScsi, &CHwFetcher::GetNetwork,
-        &CHwFetcher::GetUsb})
+  for (Slot slot : {&CHwFetcher::GetMonitor, &CHwFetcher::GetMouse, &CHwFetcher::GetKeyboard,
+                    &CHwFetcher::GetCdrom, &CHwFetcher::GetMedia, &CHwFetcher::GetModem,
+                    &CHwFetcher::GetVideo, &CHwFetcher::GetDefaultPrinter, &CHwFetcher::GetScsi,
+                    &CHwFetcher::GetNetwork, &CHwFetcher::GetUsb})
     EXPECT_FALSE((base.*slot)(area, 7));
   EXPECT_STREQ(area, "kept");
 }

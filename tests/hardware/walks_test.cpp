@@ -1,21 +1,66 @@
-// The NT device walks at their edges: devices by setup class over every service subkey,
-// devices of one driver service, CD-ROM units of the SCSI map, and monitors. The common cases
-// are the nt-devices and vista-devices fixtures' reports.
+// The device walks at their edges: devices by setup class over every service subkey, devices
+// of one driver service, CD-ROM units of the SCSI map and monitors on NT, and the 9x walk over
+// the configuration manager's device nodes. The common cases are the nt-devices and
+// vista-devices fixtures' reports.
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "hardware/hw_fetcher_2000.h"
+#include "hardware/hw_fetcher_9598me.h"
 #include "hardware/hw_fetcher_vista.h"
 #include "hardware/hw_fetcher_xp.h"
-#include "hardware_test_support.h"
+#include "platform/sim/builder.h"
 
 namespace {
 
-using hwtest::Answer;
-using hwtest::Ask;
-using hwtest::TextOfBytes;
+typedef std::vector<std::pair<std::string, std::string>> Values;
+typedef bool (CHwFetcher::*Slot)(char* buffer, int capacity);
 
-class NtWalkTest : public hwtest::HwTest {
+// The text a call leaves in a zero-filled area of capacity + 1, with "!" in front when the
+// call answered false.
+template <class Call>
+std::string Answer(Call call, int capacity = 2048) {
+  std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+  bool result = call(buffer.data(), capacity);
+  return (result ? "" : "!") + std::string(buffer.data());
+}
+inline std::string Ask(CHwFetcher& fetcher, Slot slot, int capacity = 2048) {
+  return Answer([&](char* b, int c) { return (fetcher.*slot)(b, c); }, capacity);
+}
+
+// A string value of `dataBytes` bytes: letters and the terminator.
+inline sim::Bytes TextOfBytes(size_t dataBytes, char letter = 'x') {
+  sim::Bytes data(dataBytes, static_cast<uint8_t>(letter));
+  data.back() = 0;
+  return data;
+}
+
+// Every test ends with all registry keys closed.
+class HwTest : public ::testing::Test {
  protected:
+  // The machine stays the builder's: keys added later are there at once.
+  void Install() {
+    if (!installed_) installed_ = std::make_unique<sim::ScopedMachine>(machine());
+  }
+  void TearDown() override { EXPECT_EQ(machine().OpenHandleCount(), 0); }
+  sim::Machine& machine() { return builder_.machine(); }
+  sim::MachineBuilder& Key(const std::string& path, const Values& values = {}) {
+    builder_.Key(path);
+    for (const auto& value : values) builder_.String(value.first, value.second);
+    return builder_;
+  }
+  // A service subkey holding instance values "0", "1", ...; a device instance of the Enum tree.
+  void Service(const std::string& service, const std::string& subkey, const Values& values) {
+    Key("SYSTEM\\CurrentControlSet\\Services\\" + service + "\\" + subkey, values);
+  }
+  sim::MachineBuilder& Device(const std::string& instance, const Values& values) {
+    return Key("SYSTEM\\CurrentControlSet\\Enum\\" + instance, values);
+  }
+
   std::string Class(CHwFetcher& fetcher, const char* name, int capacity = 2048) {
     return Answer([&](char* b, int c) { return fetcher.GetDevicesOfClass(name, b, c); }, capacity);
   }
@@ -24,7 +69,12 @@ class NtWalkTest : public hwtest::HwTest {
     Key("SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\" + model + "\\" + instance);
     if (description != nullptr) builder_.String("DeviceDesc", description);
   }
+
+  sim::MachineBuilder builder_;
+  std::unique_ptr<sim::ScopedMachine> installed_;
 };
+
+typedef HwTest NtWalkTest;
 
 // Instance values "0" to "3" of every subkey of every service, in the registry's order and
 // without removing repeats; an instance that can't be followed skips only itself, and so does
@@ -139,6 +189,63 @@ TEST(TextAfterSemicolon, CopiesTheRestCutToTheCapacity) {
   EXPECT_STREQ(out, "kept");
   EXPECT_TRUE(CHwFetcherVista::GetTextAfterSemicolon("a;0123456789", out, 7));
   EXPECT_EQ(std::string(out, 8), std::string("0123456\0", 8));
+}
+
+class Win9xTest : public HwTest {
+ protected:
+  Win9xTest() {
+    builder_.With([](sim::Facts& f) { f.platformId = VER_PLATFORM_WIN32_WINDOWS; });
+  }
+  // A device node naming its hardware key, and that key's values.
+  sim::MachineBuilder& Node(const std::string& node, const std::string& hardwareKey,
+                            const Values& values) {
+    builder_.Key("Config Manager\\Enum\\" + node, HKEY_DYN_DATA).String("HardWareKey", hardwareKey);
+    return Key("Enum\\" + hardwareKey, values);
+  }
+  std::string Slot(Slot slot) {
+    Install();
+    CHwFetcher9598Me fetcher;
+    return Ask(fetcher, slot);
+  }
+};
+
+// Every node of the class, with no limit of four and no location rule for networks; nodes
+// that can't be followed are skipped.
+TEST_F(Win9xTest, ListsEveryNodeOfTheClassInEnumerationOrder) {
+  builder_.Key("Config Manager\\Enum\\C0", HKEY_DYN_DATA).String("Other", "x");
+  builder_.Key("Config Manager\\Enum\\C1", HKEY_DYN_DATA).String("HardWareKey", "MISSING\\1");
+  Node("C2", "NET\\A", {{"Class", "Net"}, {"FriendlyName", "no description"}});
+  Node("C3", "NET\\B", {{"DeviceDesc", "no class"}});
+  Node("C4", "NET\\C", {{"Class", "NET"}, {"DeviceDesc", "First"}});
+  Node("C5", "DISPLAY\\C", {{"Class", "Display"}, {"DeviceDesc", "Adapter"}});
+  Node("C6", "NET\\D", {{"Class", "Net"}}).Raw("DeviceDesc", REG_SZ, TextOfBytes(513));
+  for (const char* node : {"C7", "C8", "C9", "CA"})
+    Node(node, std::string("NET\\") + node, {{"Class", "net"}, {"DeviceDesc", node}});
+  EXPECT_EQ(Slot(&CHwFetcher::GetNetwork), "First;C7;C8;C9;CA");
+  EXPECT_EQ(Slot(&CHwFetcher::GetUsb), "!None");
+}
+
+// An NT machine that shows the dynamic root: the handle opened for values can't enumerate,
+// and the walk must end instead of asking for the next index forever.
+TEST_F(Win9xTest, WithoutAnEnumerableDynamicRootGivesNone) {
+  builder_.With([](sim::Facts& f) { f.platformId = VER_PLATFORM_WIN32_NT; });
+  Node("C1", "MONITOR\\A\\1", {{"Class", "Monitor"}, {"DeviceDesc", "First"}});
+  EXPECT_EQ(Slot(&CHwFetcher::GetMonitor), "!None");
+  EXPECT_EQ(machine().calls["RegEnumKeyExA"], 1);
+  machine().registry.SetHasDynData(false);
+  EXPECT_EQ(Slot(&CHwFetcher::GetMonitor), "!None");
+}
+
+// The printer record is asked for once, into 60 bytes.
+TEST_F(Win9xTest, DefaultPrinterThatFitsSixtyBytes) {
+  EXPECT_EQ(Slot(&CHwFetcher::GetDefaultPrinter), "!None");
+  machine().facts.hasDefaultPrinter = true;
+  machine().facts.defaultPrinter = {"HP DeskJet 690C", "LPT1:"};  // 20 + 16 + 6 bytes
+  EXPECT_EQ(Slot(&CHwFetcher::GetDefaultPrinter), "HP DeskJet 690C");
+  machine().facts.defaultPrinter = {"HP LaserJet 4050 Series PCL 6", "\\\\SERVER\\LJ4050"};
+  EXPECT_EQ(Slot(&CHwFetcher::GetDefaultPrinter), "!None");
+  EXPECT_EQ(machine().calls["EnumPrintersA"], 3);
+  EXPECT_EQ(machine().calls["DefaultPrinterByOrdinal"], 0);
 }
 
 }  // namespace
