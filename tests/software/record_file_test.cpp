@@ -50,12 +50,10 @@ TEST(DistinctLines, KeepsFirstCopiesInOrderByteForByte) {
   std::string expected = "b\na\nB\na";
   for (const char* line : {"b\n", "a\n", "b\n", "B\n", "a", "a\n", "", ""})
     ASSERT_TRUE(lines.Add(line, std::strlen(line)));
-  for (int round = 0; round < 2; ++round) {
-    for (int i = 0; i < 5000; ++i) {
-      std::string line = "line " + std::to_string(i * 7919 % 5000) + "\n";
-      ASSERT_TRUE(lines.Add(line.data(), line.size()));
-      if (round == 0) expected += line;
-    }
+  for (int i = 0; i < 10000; ++i) {  // every line twice
+    std::string line = "line " + std::to_string(i * 7919 % 5000) + "\n";
+    ASSERT_TRUE(lines.Add(line.data(), line.size()));
+    if (i < 5000) expected += line;
   }
   EXPECT_EQ(lines.Count(), 5005u);
   FILE* file = std::tmpfile();
@@ -67,14 +65,12 @@ TEST(DistinctLines, KeepsFirstCopiesInOrderByteForByte) {
 // a line break on either side of its edge.
 TEST(WriteRecordText, LineBreaksAndTheEndOfFileMarkBecomeBlanks) {
   FILE* file = std::tmpfile();
-  WriteRecordText(file,
-                  "a\r\nb\x1a"
-                  "c/1\t");
+  WriteRecordText(file, "a\r\nb\x1a/1\t");
   WriteRecordText(file, "");
   const std::string edge = std::string(255, 'x') + "\n\r" + std::string(255, 'y') + "\n";
   WriteRecordText(file, edge.c_str());
   WriteRecordText(file, std::string(256, 'z').c_str());
-  EXPECT_EQ(Contents(file), "a  b c/1\t" + std::string(255, 'x') + "  " + std::string(255, 'y') +
+  EXPECT_EQ(Contents(file), "a  b /1\t" + std::string(255, 'x') + "  " + std::string(255, 'y') +
                                 " " + std::string(256, 'z'));
 }
 
