@@ -13,6 +13,7 @@ import fcntl
 import functools
 import hashlib
 import os
+import re
 import shlex
 import shutil
 import subprocess
@@ -404,9 +405,12 @@ class WineMachine(Outcome):
                         raise
             if hardware is not None:
                 self.import_volatile(hardware)
-        printer = read_ini(profile).get("printer", {})
-        if printer.get("name"):
-            device = "%s,winspool,%s" % (printer["name"], printer.get("port", ""))
+        printer = wine_printer(profile)
+        if printer is None and read_ini(profile).get("printer", {}).get("name"):
+            print("%s: a default printer that win.ini cannot hold, left out on both sides"
+                  % profile)
+        if printer is not None:
+            device = "%s,winspool,%s" % printer
             self.import_reg("REGEDIT4\r\n\r\n[%s]\r\n\"Device\"=\"%s\"\r\n" % (
                 "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
                 device.replace("\\", "\\\\").replace('"', '\\"')))
@@ -544,9 +548,38 @@ def read_ini(profile):
         elif current is not None and "=" in line and line[0] not in ";#":
             name, _, value = line.partition("=")
             value = value.strip()
-            current[name.strip().lower()] = value[1:-1] if value[:1] == value[-1:] == '"' and \
-                len(value) > 1 else value
+            current[name.strip().lower()] = unquote(value)
     return sections
+
+
+def unquote(value):
+    """A machine.ini value as the simulator reads it: quotes removed, \\xNN inside them a byte."""
+    if len(value) < 2 or value[0] != '"' or value[-1] != '"':
+        return value
+    return re.sub(r"\\x([0-9A-Fa-f]{2})", lambda match: chr(int(match.group(1), 16)), value[1:-1])
+
+
+def wine_printer(profile):
+    """A profile's default printer as (name, port) for win.ini's device line; None without one,
+    or when the name or port holds what that line cannot (a comma, a control character)."""
+    printer = read_ini(profile).get("printer", {})
+    name, port = printer.get("name", ""), printer.get("port", "")
+    if not name or any(char == "," or char < " " for char in name + port):
+        return None
+    return name, port
+
+
+def longest_key_path(profile):
+    """The length of the longest key path, from its root key, in a profile's registry files."""
+    folder, longest = profile_path(profile), 0
+    for file_name in os.listdir(folder):
+        if file_name.lower().endswith(".reg"):
+            data = _read(os.path.join(folder, file_name))
+            text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else \
+                data.decode("latin-1")
+            keys = [line.strip() for line in text.splitlines() if line.strip().startswith("[")]
+            longest = max([longest] + [len(key.strip("[]").lstrip("-")) for key in keys])
+    return longest
 
 
 @contextlib.contextmanager
@@ -621,6 +654,8 @@ def wine_version(profile):
     facts = read_ini(profile).get("version", {})
     if "no" in (facts.get("works", "yes").lower(), facts.get("extendedworks", "yes").lower()):
         return None, "its version call fails"
+    if longest_key_path(profile) > 255:
+        return None, "a key's name, its path included, is longer than the registry's 255 characters"
     if code_page(profile) not in WineMachine.LOCALES:
         return None, "no locale gives Wine its ANSI code page"
     platform, major, minor, product_type = (int(facts.get(name, default), 0) for name, default in (
@@ -659,10 +694,9 @@ def same_machine(testcase, version, profiles=(), extra_ini="", extra_regs=(), am
         "[files]", "modulePath = C:\\sorvik\\sorvik.exe", "tempPath = C:\\TEMP\\",
         "[registry]", "dynData = no"]
     for profile in profiles:
-        printer = read_ini(profile).get("printer", {})
-        if printer.get("name"):
-            lines += ["[printer]", 'name = "%s"' % printer["name"],
-                      'port = "%s"' % printer.get("port", "")]
+        printer = wine_printer(profile)
+        if printer is not None:
+            lines += ["[printer]", 'name = "%s"' % printer[0], 'port = "%s"' % printer[1]]
     if profiles:
         lines += ["[text]", "ansiCodePage = %d" % code_page(profiles[-1])]
     files = [("machine.ini", "\r\n".join(lines) + "\r\n" + extra_ini), ("00-wine.reg", WINE_REG)]

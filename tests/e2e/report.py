@@ -33,10 +33,13 @@ def elements(data):
     offsets = [0]
     for line in lines:
         offsets.append(offsets[-1] + len(line) + 1)
+    skip_to = 0
     for number, line in enumerate(lines):
+        if number < skip_to:
+            continue  # a value's continuation line, even one that starts with its end tag
         match = _TAG.match(line)
         if match is None or line.startswith(b"<?xml") or match.group(3) == b"sorvik":
-            continue  # a value's continuation line, the declaration or the root
+            continue  # not a tag line, the declaration or the root
         tabs, closing, name, empty = match.groups()
         if closing:
             path, first = stack.pop()
@@ -49,6 +52,7 @@ def elements(data):
             while b"</" + name + b">" not in lines[end] and not empty:
                 end += 1  # a value with line breaks
             found.setdefault(path, []).append(data[offsets[number]:offsets[end + 1]])
+            skip_to = end + 1
         else:
             stack.append((path, number))
     return found
