@@ -1,8 +1,8 @@
-// The memory size the report gives for the size Windows reports: near a standard module size
-// it is that size, elsewhere the next whole megabyte (two past 1024).
+// The memory size the report gives for the size Windows reports: within 5 MB of a standard
+// module size (10 MB from 256 MB up) it is that size, elsewhere the next whole megabyte (two
+// past 1024).
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
 #include <string>
 
@@ -10,32 +10,42 @@
 
 namespace {
 
-TEST(NormalizeRamSize, RangesEdgesAndTheRuleBetweenThem) {
-  const struct {
-    const char* reported;
-    const char* expected;
-  } rows[] = {
-      {"10.9", "11"},     {"11.0", "16"},     {"21.9", "16"},
-      {"22.0", "23"},     {"757.5", "758"},   {"758.0", "768"},
-      {"778.9", "768"},   {"779.0", "780"},   {"1013.0", "1014"},
-      {"1014.0", "1024"}, {"1034.0", "1024"}, {"1035.0", "1037"},
-      {"2038.0", "2048"}, {"2058.0", "2048"}, {"4106.0", "4096"},
-      {"4107.0", "4109"}, {"0.0", "1"},       {"-5.0", "-4"},
-      {"abc.0", "1"},     {".5", "1"},        {"99999999999999999999.0", "2147483647"},
-  };
-  for (const auto& row : rows) {
-    char text[32];
-    std::strcpy(text, row.reported);
-    char out[16] = {};
-    EXPECT_TRUE(NormalizeRamSize(out, text)) << row.reported;
-    EXPECT_STREQ(row.expected, out) << row.reported;
+std::string Normalized(const std::string& reported) {
+  char text[32] = {};
+  reported.copy(text, sizeof text - 1);
+  char out[16] = {};
+  EXPECT_TRUE(NormalizeRamSize(out, text)) << reported;
+  return out;
+}
+
+std::string NextMegabyte(int megabytes) {
+  return std::to_string(megabytes < 1024 ? megabytes + 1 : megabytes + 2);
+}
+
+TEST(NormalizeRamSize, EachStandardSizeAndJustOutsideIt) {
+  for (int size : {16, 32, 48, 64, 128, 256, 512, 768, 1024, 2048, 4096}) {
+    const int reach = size < 256 ? 5 : 10;
+    const int low = size - reach, high = size + reach;
+    SCOPED_TRACE(size);
+    EXPECT_EQ(NextMegabyte(low - 1), Normalized(std::to_string(low - 1) + ".9"));
+    EXPECT_EQ(std::to_string(size), Normalized(std::to_string(low) + ".0"));
+    EXPECT_EQ(std::to_string(size), Normalized(std::to_string(high) + ".9"));
+    EXPECT_EQ(NextMegabyte(high + 1), Normalized(std::to_string(high + 1) + ".0"));
   }
 }
 
-TEST(NormalizeRamSize, WithoutPointLeavesTheOutputUntouched) {
+TEST(NormalizeRamSize, TextsThatAreNoSize) {
+  const char* const rows[][2] = {
+      {"0.0", "1"},
+      {"-5.0", "-4"},
+      {"abc.0", "1"},
+      {".5", "1"},
+      {"99999999999999999999.0", "2147483647"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row[1], Normalized(row[0]));
   char out[16] = "kept";
   char text[] = "2048";
-  EXPECT_FALSE(NormalizeRamSize(out, text));
+  EXPECT_FALSE(NormalizeRamSize(out, text));  // no point: the output stays as it was
   EXPECT_STREQ("kept", out);
 }
 

@@ -1,4 +1,4 @@
-// The run: the help switch and the collectors by OS generation.
+// The run: the help switch, the collectors by OS generation, the record file's short life.
 #include "app/run.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +8,15 @@
 #include <typeinfo>
 
 #include "app/globals.h"
+#include "app/sections.h"
 #include "hardware/hw_fetcher_2000.h"
 #include "hardware/hw_fetcher_2003.h"
 #include "hardware/hw_fetcher_vista.h"
 #include "hardware/hw_fetcher_xp.h"
 #include "platform/sim/builder.h"
+#include "report/sorvik_out.h"
 #include "software/sw_fetcher_vista.h"
+#include "tests/report/host_folder.h"
 
 namespace {
 
@@ -51,6 +54,28 @@ TEST(Run, TheCollectorsByGeneration) {
                 !g_pHwFetcher);
     EXPECT_EQ(machine->calls["WSAStartup"], machine->calls["WSACleanup"]);
   }
+}
+
+// The record file is read by then: it goes at once, not with the report at the end.
+TEST(Run, TheSoftwareSectionDeletesTheRecordFileItRead) {
+  HostFolder folder;
+  for (const char* name : {"sorvik", "TEMP", "out"}) folder.MakeFolder(name);
+  auto machine = sim::MachineBuilder()
+                     .Key("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor")
+                     .String("DisplayName", "Editor")
+                     .Build();
+  machine->facts.driveFolders['C'] = folder.path();
+  sim::ScopedMachine installed(*machine);
+  ASSERT_TRUE(CreateObjects());
+  char argument[] = "C:\\out\\r.xml";
+  ASSERT_TRUE(g_pOut->OpenReport(g_pPcFetcher, argument));
+  ASSERT_EQ(1u, folder.List("TEMP").size());
+  WriteSoftwareSection();
+  EXPECT_EQ(1, ApplicationCount);
+  EXPECT_TRUE(folder.List("TEMP").empty());
+  EXPECT_EQ('\0', g_pOut->TempFilePath()[0]);
+  g_pOut->CloseReport();
+  DestroyObjects();
 }
 
 }  // namespace
