@@ -391,12 +391,8 @@ class WineMachine(Outcome):
         """Imports a profile's *.reg files in name order (HARDWARE sections volatile) and its
         default printer; Wine's other facts stay. `on_refused(file name, bytes)` may handle a
         file that regedit does not store as it says (else the failure stands)."""
-        folder = profile_path(profile)
-        for name in sorted(os.listdir(folder)):
-            if not name.lower().endswith(".reg"):
-                continue
-            hardware, other = split_hardware_sections(_read(os.path.join(folder, name)),
-                                                      self.encoding)
+        for name, data in registry_files(profile):
+            hardware, other = split_hardware_sections(data, self.encoding)
             if other is not None:
                 try:
                     self.import_reg(other)
@@ -485,8 +481,7 @@ def split_hardware_sections(data, encoding="cp1252"):
     """(the sections under HKEY_LOCAL_MACHINE\\HARDWARE as REGEDIT4 for sorvik-regvol, the
     others in the file's own format for regedit); None for a part without sections."""
     unicode = data.startswith(b"\xff\xfe")
-    text = data[2:].decode("utf-16-le") if unicode else data.decode("latin-1")
-    lines = text.replace("\r\n", "\n").split("\n")
+    lines = reg_text(data).replace("\r\n", "\n").split("\n")
     header_at = next((i for i, line in enumerate(lines) if line.strip()), None)
     if header_at is None:
         return None, None
@@ -569,17 +564,24 @@ def wine_printer(profile):
     return name, port
 
 
+def registry_files(profile):
+    """A profile's *.reg files as (name, bytes), in name order."""
+    folder = profile_path(profile)
+    return [(name, _read(os.path.join(folder, name))) for name in sorted(os.listdir(folder))
+            if name.lower().endswith(".reg")]
+
+
+def reg_text(data):
+    """A .reg file's text: UTF-16LE after the byte-order mark (version 5), else its bytes."""
+    unicode = data.startswith(b"\xff\xfe")
+    return data[2:].decode("utf-16-le") if unicode else data.decode("latin-1")
+
+
 def longest_key_path(profile):
     """The length of the longest key path, from its root key, in a profile's registry files."""
-    folder, longest = profile_path(profile), 0
-    for file_name in os.listdir(folder):
-        if file_name.lower().endswith(".reg"):
-            data = _read(os.path.join(folder, file_name))
-            text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else \
-                data.decode("latin-1")
-            keys = [line.strip() for line in text.splitlines() if line.strip().startswith("[")]
-            longest = max([longest] + [len(key.strip("[]").lstrip("-")) for key in keys])
-    return longest
+    keys = [line.strip().strip("[]").lstrip("-") for _, data in registry_files(profile)
+            for line in reg_text(data).splitlines() if line.strip().startswith("[")]
+    return max([len(key) for key in keys] + [0])
 
 
 @contextlib.contextmanager
@@ -701,12 +703,10 @@ def same_machine(testcase, version, profiles=(), extra_ini="", extra_regs=(), am
         lines += ["[text]", "ansiCodePage = %d" % code_page(profiles[-1])]
     files = [("machine.ini", "\r\n".join(lines) + "\r\n" + extra_ini), ("00-wine.reg", WINE_REG)]
     for number, profile in enumerate(profiles, 1):
-        for name in sorted(os.listdir(profile_path(profile))):
-            if name.lower().endswith(".reg"):
-                files.append(("%02d-%s" % (number, name),
-                              _read(os.path.join(profile_path(profile), name))))
-                if amend and name in amend:
-                    files.append(("%02d-%s~amend.reg" % (number, name), amend[name]))
+        for name, data in registry_files(profile):
+            files.append(("%02d-%s" % (number, name), data))
+            if amend and name in amend:
+                files.append(("%02d-%s~amend.reg" % (number, name), amend[name]))
     files += [("90-extra-%02d.reg" % n, data) for n, data in enumerate(extra_regs, 1)]
     for name, data in files + [("99-wine-start.reg", WINE_START_REG)]:
         with open(os.path.join(folder, name), "wb") as out:
