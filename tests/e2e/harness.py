@@ -585,18 +585,16 @@ def longest_key_path(profile):
 
 
 @contextlib.contextmanager
-def replay(profile, command_line="", folders=(), timeout=WINE_TIMEOUT):
-    """Runs sorvik-replay PROFILE [COMMAND LINE] in a fresh working folder (the simulated C:),
-    in which `folders`, the profile's temporary folder and the program's folder exist first;
-    yields an Outcome and removes the folder afterwards."""
+def replay(profile, command_line="", folders=(), timeout=WINE_TIMEOUT, exe=None):
+    """Runs sorvik-replay (`exe`, else the built one) PROFILE [COMMAND LINE] in a fresh working
+    folder, the simulated C:, in which `folders` exist first (sorvik-replay makes the program's
+    and the temporary folder as the profile says); yields an Outcome and removes the folder
+    afterwards."""
     workdir = tempfile.mkdtemp(prefix="sorvik-replay-")
-    files = read_ini(profile).get("files", {})
-    own = [files.get("temppath", "C:\\TEMP\\"),
-           files.get("modulepath", "C:\\sorvik\\sorvik.exe").rsplit("\\", 1)[0]]
     try:
-        for folder in list(folders) + [f for f in own if f[:2].upper() == "C:"]:
+        for folder in folders:
             os.makedirs(_c_drive_path(workdir, folder), exist_ok=True)
-        argv = [replay_exe(), os.path.abspath(profile_path(profile))] + (
+        argv = [exe or replay_exe(), os.path.abspath(profile_path(profile))] + (
             [command_line] if command_line else [])
         yield Outcome("sorvik-replay in %s, %r" % (workdir, command_line),
                       _run(argv, None, timeout, cwd=workdir), workdir)

@@ -13,9 +13,10 @@ the runs, for review with git diff.
 import argparse
 import difflib
 import os
-import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import harness  # noqa: E402  (the one runner of sorvik-replay, for the Wine tier too)
 
 
 def escape_path(raw):
@@ -31,13 +32,11 @@ def files_below(root):
 
 
 def run_case(replay, fixture, command_line):
-    with tempfile.TemporaryDirectory(prefix="sorvik-expected-") as work:
-        args = [replay, fixture] + ([command_line] if command_line else [])
-        done = subprocess.run(args, cwd=work, capture_output=True, timeout=600)
-        left = files_below(work)
+    with harness.replay(fixture, command_line, timeout=600, exe=replay) as done:
+        left = files_below(done.c_root)
         report = None
         if len(left) == 1:
-            with open(os.path.join(os.fsencode(work), left[0]), "rb") as f:
+            with open(os.path.join(os.fsencode(done.c_root), left[0]), "rb") as f:
                 report = f.read()
     stderr = done.stderr.replace(os.fsencode(fixture), b"FIXTURE")
     return done.returncode, [escape_path(p) for p in left], report, stderr
@@ -113,7 +112,8 @@ def main():
     options = parser.parse_args()
     failures = []
     for fixture in options.fixtures:
-        failures += check_fixture(options.replay, os.path.abspath(fixture), options.update)
+        failures += check_fixture(os.path.abspath(options.replay), os.path.abspath(fixture),
+                                  options.update)
     for failure in failures:
         print(failure)
     return 1 if failures else 0
