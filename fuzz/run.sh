@@ -7,9 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10} build=build/fuzz
 shift || true
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSORVIK_FUZZ=ON >/dev/null
-cmake --build "$build" --target fuzz_all -j2
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j2
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=($(cd fuzz && ls *_fuzz.cpp | sed 's/_fuzz\.cpp$//'))
 failed=0
