@@ -43,4 +43,5 @@ enum {
   kHostNameCapacity = 50,           // the host name as the address lookup asks for it
   kIdentityTextCapacity = 512,      // an address, computer name or user name being fetched
   kVersionNumberTextCapacity = 32,  // " major.minor" after an NT name read from the registry
+  kSystemTextCapacity = 256,        // a text of the machine's firmware identity
 };
