@@ -132,11 +132,8 @@ void IngestRun::AddFolder(const fs::path& top) {
     fs::directory_iterator entry(folder, error);
     for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
       std::error_code type_error;
-      if (entry->is_symlink(type_error)) {
-        if (!entry->is_directory(type_error) && IsReportName(entry->path())) {
-          AddFile(entry->path());
-        }
-      } else if (entry->is_directory(type_error)) {
+      // Only regular files are opened: a fifo or device named *.xml would block or never end.
+      if (!entry->is_symlink(type_error) && entry->is_directory(type_error)) {
         pending.push_back(entry->path());
       } else if (IsReportName(entry->path()) && entry->is_regular_file(type_error)) {
         AddFile(entry->path());
