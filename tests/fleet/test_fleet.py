@@ -271,6 +271,9 @@ class Hostile(FleetCase):
         with open(huge, "wb") as stream:
             stream.truncate(100 << 20)
         broken["huge.xml"] = (None, "larger than 64 MB")
+        # A file that holds more than its size said when it was looked at, as one being written.
+        os.symlink("/proc/self/status", os.path.join(self.share, "changing.xml"))
+        broken["changing.xml"] = (None, "changed while it was read")
         odd = ["semi;colon;name.xml", "  blanks in name .xml", "nön-äscii-имя.xml"]
         for name in odd:
             self.write(name, data)
