@@ -38,6 +38,14 @@ def without(text, *sections):
     return re.sub(r"<(%s)>.*?</\1>\r\n" % "|".join(sections), "", text, flags=re.S)
 
 
+def as_3_0_1(text):
+    """The example as the previous release wrote it: without the elements 3.1 added."""
+    text = re.sub(r"\t<system>.*?</system>\r\n", "", text, flags=re.S)
+    text = re.sub(r"\t+<(buildNumber|displayVersion|updateRevision|architecture)\b.*?\r\n", "",
+                  text)
+    return text.replace('version="3.1.0"', 'version="3.0.1"')
+
+
 def written(data):
     with tempfile.NamedTemporaryFile(suffix=".xml", delete=False) as stream:
         stream.write(data if isinstance(data, bytes) else data.encode("utf-8"))
@@ -61,6 +69,11 @@ BROKEN = [  # (text of the example, replaced by, what a problem mentions)
     ('letter="E" />', 'letter="E" totalSpaceMb="650" />', "cd drive E"),
     ("<total>5</total>", "<total>4</total>", "total"),
     ("<numberOfApplication>2</", "<numberOfApplication>3</", "numberOfApplication"),
+    ("<uuid />", "<uuid>4c4c4544-0052-3410-8050-b4c04f4e3732</uuid>", "uuid"),
+    ("<updateRevision />", "<updateRevision>x</updateRevision>", "updateRevision"),
+    ("\t\t<architecture>x86</architecture>\r\n", "", "architecture"),
+    ('version="3.1.0"', 'version="3.0.1"', "version 3.0.1 with"),
+    ('version="3.1.0"', 'version="3.1"', "version"),
 ]
 
 
@@ -70,7 +83,7 @@ class Contract(unittest.TestCase):
             with self.subTest(os.path.relpath(report, reportcheck.SOURCE_DIR)):
                 self.assertEqual(reportcheck.check_report(report, sections), [])
         for text in (without(TEXT, "software", "statistics"), without(TEXT, "device"),
-                     re.sub(r"<(%s)>[^<]*</\1>" % EMPTY, r"<\1 />", TEXT)):
+                     re.sub(r"<(%s)>[^<]*</\1>" % EMPTY, r"<\1 />", TEXT), as_3_0_1(TEXT)):
             self.assertEqual(reportcheck.check_report(written(text)), [])
 
     def test_what_the_program_never_writes_is_refused(self):
@@ -79,7 +92,8 @@ class Contract(unittest.TestCase):
             (without(TEXT, "statistics"), "statistics"), (without(TEXT, "software"), "statistics"),
             (data[3:], "byte-order mark"), (data.replace(b"\r\n", b"\n"), "line feed"),
             (data.replace("M\u00fcller".encode(), b"M\xfcller"), "well-formed"),
-            (data[:-40], "</sorvik>")]
+            (data[:-40], "</sorvik>"), (as_3_0_1(TEXT).replace("3.0.1", "3.1.0"), "version 3.1.0 without"),
+            (re.sub(r"\t<system>.*?</system>\r\n", "", TEXT, flags=re.S), "without computer/system")]
         for broken, mention in cases:
             with self.subTest(mention):
                 self.assertNotIn(broken, (TEXT, data), "the example no longer holds the text")
