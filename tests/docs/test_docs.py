@@ -126,11 +126,46 @@ def render(report):
 SOFTWARE, DRIVES, HARDWARE = "software/tbody", "drives/tbody", "hardware/tbody"
 
 
+# A Windows 10 machine whose board maker left a placeholder in place of the board's serial.
+MACHINE = {"manufacturer": "Example Computers Inc.", "model": "Example Desk 800 G5",
+           "serialNumber": "CZC1234XYZ", "uuid": "4C4C4544-0052-3410-8050-B4C04F4E3732",
+           "boardSerialNumber": "To Be Filled By O.E.M.", "chassisType": "Desktop",
+           "assetTag": "", "biosVendor": "", "biosVersion": "R01 Ver. 02.11.00",
+           "biosDate": "08/15/2023"}
+WINDOWS_10 = {"majorVersion": "10", "minorVersion": "0", "csdVersion": "", "buildNumber": "19045",
+              "displayVersion": "22H2", "updateRevision": "3803", "architecture": "x64"}
+
+
+def with_values(text, values):
+    for name, value in values.items():
+        text, count = re.subn(r"<%s( />|>[^<]*</%s>)" % (name, name), "<%s>%s</%s>" % (
+            name, value, name) if value else "<%s />" % name, text)
+        assert count == 1, name
+    return text
+
+
 class Pages(unittest.TestCase):
+    def test_machine(self):
+        _, _, tables = render(with_values(TEXT, dict(MACHINE, **WINDOWS_10)))
+        self.assertEqual(tables["machine/"], [
+            ["Manufacturer", "Example Computers Inc."], ["Model", "Example Desk 800 G5"],
+            ["Serial number", "CZC1234XYZ"], ["UUID", "4C4C4544-0052-3410-8050-B4C04F4E3732"],
+            ["Board serial number", "To Be Filled By O.E.M. (a placeholder, not a real value)"],
+            ["Chassis", "Desktop"], ["Asset tag", "not given"],
+            ["BIOS", "R01 Ver. 02.11.00, 08/15/2023"],
+            ["Windows build", "10.0.19045.3803, 22H2, x64"]])
+        _, _, tables = render(with_values(TEXT, {"displayVersion": "", "updateRevision": "",
+                                                 "architecture": "ARM64"}))
+        self.assertEqual(dict(tables["machine/"])["Windows build"], "5.1.2600, ARM64")
+
+
     def test_example_page(self):
         title, _, tables = render(EXAMPLE)
         self.assertEqual(title, "Inventory of OFFICE-PC")
         self.assertEqual(dict(tables["computer/"])["Version"], "5.1, platform 2, Service Pack 2")
+        machine = dict(tables["machine/"])
+        self.assertEqual((machine["Serial number"], machine["BIOS"], machine["Windows build"]),
+                         ("not given", "EXMPL - 1072009, 03/15/05", "5.1.2600, x86"))
         hardware = dict(tables[HARDWARE])
         self.assertEqual(len(hardware), 13)  # processor, memory and the eleven device lists
         self.assertEqual((hardware["Memory"], hardware["Default printer"], hardware["Modem"]),
@@ -154,6 +189,10 @@ class Pages(unittest.TestCase):
             self.assertNotIn(table + "/tbody", tables)
         _, _, tables = render(TEXT.replace("Example Editor<", "&lt;script&gt;x&lt;/script&gt;<"))
         self.assertIn(["application", "<script>x</script>"], [r[:2] for r in tables[SOFTWARE]])
+        _, page, tables = render(as_3_0_1(TEXT))
+        self.assertIn("Not in this report: reports before version 3.1", page)
+        self.assertNotIn("machine/", tables)
+        self.assertEqual(dict(tables["computer/"])["Version"], "5.1, platform 2, Service Pack 2")
         empty = re.sub(r"<(ip|computerName|ramMb|cpu)>[^<]*</\1>", r"<\1 />", TEXT)
         empty = re.sub(r"(<disk [^>]*>\r\n).*?(\t</disk>)", r"\1\2", empty, flags=re.S)
         empty = re.sub(r"<software>.*</software>", "<software>\r\n</software>", empty, flags=re.S)
