@@ -214,6 +214,12 @@ class Pages(unittest.TestCase):
                                  (len(report.findall("software/installed")), len(drives)))
                 kinds = ["application update component".split().index(row[0]) for row in rows]
                 self.assertEqual(kinds, sorted(kinds))
+                machine = dict(tables.get("machine/", []))
+                for label, name in (("Model", "model"), ("Serial number", "serialNumber"),
+                                    ("UUID", "uuid")):
+                    value = report.findtext("computer/system/" + name)
+                    if value is not None:
+                        self.assertTrue(machine[label].startswith(" ".join(value.split()) or "not given"))
 
 
 if __name__ == "__main__":
