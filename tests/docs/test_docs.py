@@ -219,7 +219,8 @@ class Pages(unittest.TestCase):
                                     ("UUID", "uuid")):
                     value = report.findtext("computer/system/" + name)
                     if value is not None:
-                        self.assertTrue(machine[label].startswith(" ".join(value.split()) or "not given"))
+                        shown = " ".join(value.split()) or "not given"
+                        self.assertTrue(machine[label].startswith(shown), (label, machine))
 
 
 if __name__ == "__main__":
