@@ -7,6 +7,7 @@
 #include "report/sorvik_out.h"
 #include "sysid/os_info.h"
 #include "sysid/pc_fetcher.h"
+#include "sysid/system_info.h"
 
 namespace {
 
@@ -26,6 +27,19 @@ const SlotElement<COsInfo> kReleaseElements[] = {
     {"displayVersion", &COsInfo::GetDisplayVersion},
     {"updateRevision", &COsInfo::GetUpdateRevision},
     {"architecture", &COsInfo::GetArchitecture},
+};
+
+const SlotElement<CSystemInfo> kSystemElements[] = {
+    {"manufacturer", &CSystemInfo::GetManufacturer},
+    {"model", &CSystemInfo::GetModel},
+    {"serialNumber", &CSystemInfo::GetSerialNumber},
+    {"uuid", &CSystemInfo::GetUuid},
+    {"boardSerialNumber", &CSystemInfo::GetBoardSerialNumber},
+    {"chassisType", &CSystemInfo::GetChassisType},
+    {"assetTag", &CSystemInfo::GetAssetTag},
+    {"biosVendor", &CSystemInfo::GetBiosVendor},
+    {"biosVersion", &CSystemInfo::GetBiosVersion},
+    {"biosDate", &CSystemInfo::GetBiosDate},
 };
 
 void WriteVersionElement() {
@@ -60,5 +74,8 @@ bool WriteComputerSection() {
   WriteVersionElement();
   WriteSlotElements(2, g_pOsInfo, kReleaseElements, kEmptyText);
   g_pOut->WriteText(1, "</os>\n");
+  g_pOut->WriteText(1, "<system>\n");
+  WriteSlotElements(2, g_pSystemInfo, kSystemElements, kEmptyText);
+  g_pOut->WriteText(1, "</system>\n");
   return g_pOut->WriteText(0, "</computer>\n");
 }
