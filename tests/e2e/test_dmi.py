@@ -35,8 +35,9 @@ SYSTEM = [("manufacturer", "Example Computers Inc."), ("model", "Example Desk 80
 # Wine's win10 setting says 10.0.18362. Without a version setting, Wine 8.0 takes the version
 # and build from these values instead (CurrentMajorVersionNumber it does not read).
 CURRENT_VERSION = ("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\"
-                   "CurrentVersion]\r\n\"CurrentVersion\"=\"10.0\"\r\n\"CurrentBuild\"=\"19045\"\r\n"
-                   "\"CurrentBuildNumber\"=\"19045\"\r\n\"CSDVersion\"=-\r\n"
+                   "CurrentVersion]\r\n\"CurrentVersion\"=\"10.0\"\r\n"
+                   "\"CurrentBuild\"=\"19045\"\r\n\"CurrentBuildNumber\"=\"19045\"\r\n"
+                   "\"CSDVersion\"=-\r\n"
                    "\"DisplayVersion\"=\"22H2\"\r\n\"UBR\"=dword:00000edb\r\n")
 WINDOWS_10 = harness.Version(10, 0, 19045, 2, "", 0, 1, 0x100, 0x1C, "Windows 10 Ultimate N")
 OS = [("fullName", WINDOWS_10.fullName), ("getVersionEx/buildNumber", "19045"),
