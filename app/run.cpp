@@ -107,7 +107,7 @@ bool CreateObjects() {
   if (g_pOsInfo == nullptr) return false;
 
   int generation = g_pOsInfo->GetOsGeneration();
-  if (generation == kOsVista) {
+  if (generation == kOsVistaAndLater) {
     g_pSwFetcher = new (std::nothrow) CSwFetcherVista;
   } else {
     g_pSwFetcher = new (std::nothrow) CSwFetcher;
@@ -120,7 +120,7 @@ bool CreateObjects() {
     case kOsServer2003:
       g_pHwFetcher = new (std::nothrow) CHwFetcher2003;
       break;
-    case kOsVista:
+    case kOsVistaAndLater:
       g_pHwFetcher = new (std::nothrow) CHwFetcherVista;
       break;
     case kOsWinXp:

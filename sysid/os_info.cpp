@@ -517,7 +517,7 @@ int COsInfo::GetOsGeneration() {
     return kOsWinMe;
   }
   if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return kOsWinXp;
-  if (version.dwMajorVersion > 5) return kOsVista;
+  if (version.dwMajorVersion > 5) return kOsVistaAndLater;
   if (version.dwMajorVersion != 5) return kOsNt4;
   if (version.dwMinorVersion == 0) return kOsWin2000;
   if (version.dwMinorVersion == 1) return kOsWinXp;
@@ -607,10 +607,5 @@ bool COsInfo::GetArchitecture(char* output, int capacity) {
     name = number;
   }
   BoundedCopy(output, name, capacity);
-  return true;
-}
-
-bool COsInfo::GetEditionName(unsigned long productType, char* output, int capacity) {
-  CopyEditionName(productType, output, capacity);
   return true;
 }

@@ -13,7 +13,7 @@ enum {
   kOsWinMe = 5,
   kOsWinXp = 6,
   kOsServer2003 = 7,
-  kOsVista = 8
+  kOsVistaAndLater = 8
 };
 
 class COsInfo {
@@ -29,5 +29,4 @@ class COsInfo {
   bool GetDisplayVersion(char* output, int capacity);
   bool GetUpdateRevision(char* output, int capacity);
   bool GetArchitecture(char* output, int capacity);
-  bool GetEditionName(unsigned long productType, char* output, int capacity);
 };

@@ -40,7 +40,7 @@ struct Row {
 };
 
 const int G32s = kOsWin32s, G95 = kOsWin95, G98 = kOsWin98, GMe = kOsWinMe, GNt4 = kOsNt4;
-const int G2k = kOsWin2000, GXp = kOsWinXp, G03 = kOsServer2003, GVi = kOsVista;
+const int G2k = kOsWin2000, GXp = kOsWinXp, G03 = kOsServer2003, GVi = kOsVistaAndLater;
 const std::string kType79(79, 'W'), kType80(80, 'W');  // the longest that fits, and one more
 const Row kRows[] = {
     {W32s, 3, 10, 0, 0, 0, SP1, N, 0, X, "Win32s", G32s},
