@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/regfile/regfile.h"
+#include "platform/regfile/root_key.h"
 #include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 #include "platform/sim/profile.h"
@@ -26,19 +27,8 @@ class MachineCodePage : public regfile::CodePage {
   UINT codePage_;
 };
 
-HKEY RootKey(regfile::Root root) {
-  switch (root) {
-    case regfile::Root::kCurrentUser:
-      return HKEY_CURRENT_USER;
-    case regfile::Root::kDynData:
-      return HKEY_DYN_DATA;
-    default:
-      return HKEY_LOCAL_MACHINE;
-  }
-}
-
 void Apply(const regfile::Operation& operation, Registry* registry) {
-  HKEY root = RootKey(operation.root);
+  HKEY root = regfile::RootKey(operation.root);
   switch (operation.action) {
     case regfile::Action::kCreateKey:
       registry->CreateKey(root, operation.path);

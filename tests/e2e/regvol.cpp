@@ -14,14 +14,14 @@
 // the ANSI registry functions. Errors and differences go to stderr as FILE:LINE: what (key
 // paths and value names with bytes outside ASCII as \xNN), and the exit status is 1.
 #define _WIN32_WINNT 0x0600  // RegDeleteTreeA
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/regfile/regfile.h"
+#include "platform/regfile/root_key.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -60,17 +60,6 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
-HKEY RootKey(regfile::Root root) {
-  switch (root) {
-    case regfile::Root::kCurrentUser:
-      return HKEY_CURRENT_USER;
-    case regfile::Root::kDynData:
-      return HKEY_DYN_DATA;
-    default:
-      return HKEY_LOCAL_MACHINE;
-  }
-}
-
 bool BelowHardware(const regfile::Operation& operation) {
   const char kHardware[] = "HARDWARE";
   size_t length = sizeof kHardware - 1;
@@ -83,7 +72,7 @@ bool BelowHardware(const regfile::Operation& operation) {
 class OpenedKey {
  public:
   OpenedKey(const regfile::Operation& operation, bool create) {
-    HKEY root = RootKey(operation.root);
+    HKEY root = regfile::RootKey(operation.root);
     LONG status =
         create ? RegCreateKeyExA(root, operation.path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                                  KEY_ALL_ACCESS, nullptr, &key_, nullptr)
@@ -138,7 +127,7 @@ bool Registrar::Key(const regfile::Operation& operation) {
   if (operation.action == regfile::Action::kDeleteKey) {
     if (check_)
       return exists ? Differ(operation, "key present although deleted", KeyName(operation)) : true;
-    LONG status = RegDeleteTreeA(RootKey(operation.root), operation.path.c_str());
+    LONG status = RegDeleteTreeA(regfile::RootKey(operation.root), operation.path.c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ||
            Fail(operation, "cannot delete key", KeyName(operation));
   }
@@ -197,7 +186,7 @@ bool Registrar::Apply(const regfile::Operation& operation) {
   }
 }
 
-bool ReadFile(const char* path, std::string* bytes) {
+bool ReadWholeFile(const char* path, std::string* bytes) {
   FILE* input = std::fopen(path, "rb");
   if (input == nullptr) return false;
   char chunk[4096];
@@ -219,7 +208,7 @@ int main(int argc, char** argv) {
   }
   const char* file = argv[argc - 1];
   std::string bytes, error;
-  if (!ReadFile(file, &bytes)) {
+  if (!ReadWholeFile(file, &bytes)) {
     std::fprintf(stderr, "%s: cannot open\n", file);
     return 1;
   }
