@@ -86,14 +86,22 @@ class Contract(unittest.TestCase):
                      re.sub(r"<(%s)>[^<]*</\1>" % EMPTY, r"<\1 />", TEXT), as_3_0_1(TEXT)):
             self.assertEqual(reportcheck.check_report(written(text)), [])
 
+    def test_the_page_shows_the_example(self):
+        page = os.path.join(reportcheck.SOURCE_DIR, "docs", "report.md")
+        with open(page, encoding="utf-8") as md:
+            shown = re.search(r"```xml\n(<\?xml.*?)```", md.read(), re.S).group(1)
+        self.assertEqual(shown, TEXT.lstrip("\ufeff").replace("\r\n", "\n"))
+
     def test_what_the_program_never_writes_is_refused(self):
         data = TEXT.encode("utf-8")
         cases = [(TEXT.replace(old, new, 1), mention) for old, new, mention in BROKEN] + [
             (without(TEXT, "statistics"), "statistics"), (without(TEXT, "software"), "statistics"),
             (data[3:], "byte-order mark"), (data.replace(b"\r\n", b"\n"), "line feed"),
             (data.replace("M\u00fcller".encode(), b"M\xfcller"), "well-formed"),
-            (data[:-40], "</sorvik>"), (as_3_0_1(TEXT).replace("3.0.1", "3.1.0"), "version 3.1.0 without"),
-            (re.sub(r"\t<system>.*?</system>\r\n", "", TEXT, flags=re.S), "without computer/system")]
+            (data[:-40], "</sorvik>"),
+            (as_3_0_1(TEXT).replace("3.0.1", "3.1.0"), "version 3.1.0 without"),
+            (re.sub(r"\t<system>.*?</system>\r\n", "", TEXT, flags=re.S),
+             "without computer/system")]
         for broken, mention in cases:
             with self.subTest(mention):
                 self.assertNotIn(broken, (TEXT, data), "the example no longer holds the text")
