@@ -40,8 +40,8 @@ class TableArea {
 // call, an absurd size or a size that changes between the two calls (the table was replaced
 // meanwhile, and the second answer may be cut or larger than the area) give no identity.
 bool ReadFirmwareIdentity(SmbiosIdentity* identity) {
-  PGETSYSTEMFIRMWARETABLE getSystemFirmwareTable = LookUpFunction<PGETSYSTEMFIRMWARETABLE>(
-      GetModuleHandleA("KERNEL32.DLL"), "GetSystemFirmwareTable");
+  PGETSYSTEMFIRMWARETABLE getSystemFirmwareTable =
+      LookUpKernelFunction<PGETSYSTEMFIRMWARETABLE>("GetSystemFirmwareTable");
   if (getSystemFirmwareTable == nullptr) return false;
   UINT size = getSystemFirmwareTable(kRawSmbiosProvider, 0, nullptr, 0);
   if (size == 0 || size > kSmbiosTableLimit) return true;
@@ -50,14 +50,6 @@ bool ReadFirmwareIdentity(SmbiosIdentity* identity) {
   if (getSystemFirmwareTable(kRawSmbiosProvider, 0, table.Get(), size) != size) return true;
   ReadSmbiosIdentity(table.Get(), size, identity);
   return true;
-}
-
-void CopyTrimmed(SystemText& target, const char* text) {
-  while (*text == ' ' || *text == '\t') ++text;
-  BoundedCopy(target, text);
-  size_t length = std::strlen(target);
-  while (length > 0 && (target[length - 1] == ' ' || target[length - 1] == '\t'))
-    target[--length] = '\0';
 }
 
 // Windows NT before the function keeps the BIOS's version (a list of strings, the first the
