@@ -72,6 +72,9 @@
 //
 // Errors never throw: the functions return false and an error text "FILE:LINE: what is
 // wrong" (or "FILE: what is wrong" when no line is at fault).
+//
+// The .reg parser itself is platform/regfile, which sorvik-regvol (the e2e tests' importer
+// under Wine) shares; `sorvik-replay --registry PROFILE` prints the registry a profile makes.
 #pragma once
 
 #include <string>

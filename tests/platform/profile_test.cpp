@@ -75,3 +75,21 @@ TEST(MachineIni, SmbiosValuesAreCheckedAndRawLinesAddUp) {
 }
 
 }  // namespace
+
+// The listing that test tools read instead of the files: every value as hex(N):, names escaped,
+// keys in enumeration order, what a file deleted gone.
+TEST(RegListing, HoldsWhatTheFilesLeft) {
+  sim::Registry registry;
+  std::string error;
+  ASSERT_TRUE(sim::ImportRegText(
+      "REGEDIT4\r\n[HKLM\\b]\r\n@=\"x\"\r\n\"q\\\"\\\\\"=dword:0102\r\n[HKLM\\A\\gone]\r\n"
+      "[-HKLM\\a\\GONE]\r\n[HKCU\\c]\r\n\"h\"=hex(7):61,00,\\\r\n  00\r\n",
+      "l.reg", 1252, &registry, &error))
+      << error;
+  EXPECT_EQ(
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\b]\r\n@=hex(1):78,00\r\n\"q\\\"\\\\\"=hex(4):02,01,00,00\r\n\r\n"
+      "[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\c]\r\n\"h\"=hex(7):61,00,00\r\n\r\n[HKEY_DYN_"
+      "DATA]\r\n",
+      sim::ListRegistry(registry));
+}
