@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+// The little that differs between Linux and Windows hosts, kept in one place.
+namespace fleet {
+
+struct FileFacts {
+  std::uint64_t size = 0;
+  std::int64_t mtime = 0;  // seconds since 1970
+};
+
+bool StatFile(const std::filesystem::path& path, FileFacts* facts);
+
+// Paths as the database, the messages and SQLite's open call hold them.
+std::string PathToUtf8(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+
+bool StderrIsTerminal();
+
+}  // namespace fleet
