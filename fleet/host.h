@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // The little that differs between Linux and Windows hosts, kept in one place.
 namespace fleet {
@@ -19,5 +20,11 @@ std::string PathToUtf8(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 
 bool StderrIsTerminal();
+
+// The program's arguments in UTF-8, whatever the host's code page.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Lets the console show UTF-8 output and the progress line's escape sequence.
+void PrepareConsole();
 
 }  // namespace fleet

@@ -80,9 +80,11 @@ int RunHtml(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  std::string command = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
+  fleet::PrepareConsole();
+  std::vector<std::string> words = fleet::Utf8Arguments(argc, argv);
+  if (words.size() < 2) return Usage();
+  std::string command = words[1];
+  std::vector<std::string> args(words.begin() + 2, words.end());
   try {
     if (command == "ingest") return RunIngest(args);
     if (command == "csv") return RunCsv(args);
