@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,6 +40,23 @@ std::int64_t UnixSeconds(const FILETIME& time) {
 
 UINT console_code_page = 0;
 
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+std::string LastErrorText() {
+  DWORD code = GetLastError();
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r' ||
+                        text[length - 1] == L' ' || text[length - 1] == L'.')) {
+    text[--length] = L'\0';
+  }
+  std::string message = length > 0 ? Utf8FromWide(text) : "error " + std::to_string(code);
+  LocalFree(text);
+  return message;
+}
+
 void RestoreConsoleCodePage() { SetConsoleOutputCP(console_code_page); }
 
 }  // namespace
@@ -47,10 +65,69 @@ void RestoreConsoleCodePage() { SetConsoleOutputCP(console_code_page); }
 // and refuses names it takes for wildcards.
 bool StatFile(const std::filesystem::path& path, FileFacts* facts) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(OpenablePath(path).c_str(), GetFileExInfoStandard, &data)) {
+    return false;
+  }
   facts->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   facts->mtime = UnixSeconds(data.ftLastWriteTime);
   return true;
+}
+
+PathKind KindOf(const std::filesystem::path& path) {
+  DWORD attributes = GetFileAttributesW(OpenablePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kFolder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kOther;
+  return PathKind::kFile;
+}
+
+// FindFirstFileExW rather than std::filesystem, whose MinGW directory walk stops at MAX_PATH.
+bool WalkFiles(const std::filesystem::path& folder,
+               const std::function<void(const std::filesystem::path&)>& visit, std::string* error) {
+  std::vector<std::filesystem::path> pending{folder};
+  while (!pending.empty()) {
+    std::filesystem::path current = std::move(pending.back());
+    pending.pop_back();
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW((OpenablePath(current) / L"*").c_str(), FindExInfoBasic,
+                                     &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;  // an empty drive
+      *error = LastErrorText();
+      return false;
+    }
+    std::size_t first_subfolder = pending.size();
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      bool folder_entry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      if (!folder_entry) {
+        visit(current / name);
+      } else if (!link) {
+        pending.push_back(current / name);
+      }
+    } while (FindNextFileW(search, &found));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    if (!complete) *error = LastErrorText();
+    FindClose(search);
+    if (!complete) return false;
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first_subfolder), pending.end());
+  }
+  return true;
+}
+
+std::filesystem::path OpenablePath(const std::filesystem::path& path) {
+  std::wstring text = path.lexically_normal().native();
+  if (text.size() < 3 || text.compare(0, 4, L"\\\\?\\") == 0 ||
+      text.compare(0, 4, L"\\\\.\\") == 0) {
+    return path;
+  }
+  if (text[1] == L':' && IsSeparator(text[2])) return std::filesystem::path(L"\\\\?\\" + text);
+  if (IsSeparator(text[0]) && IsSeparator(text[1])) {
+    return std::filesystem::path(L"\\\\?\\UNC\\" + text.substr(2));
+  }
+  return path;
 }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
@@ -88,6 +165,29 @@ bool StatFile(const std::filesystem::path& path, FileFacts* facts) {
   return true;
 }
 
+PathKind KindOf(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) return PathKind::kFolder;
+  if (std::filesystem::is_regular_file(status)) return PathKind::kFile;
+  return std::filesystem::exists(status) ? PathKind::kOther : PathKind::kMissing;
+}
+
+bool WalkFiles(const std::filesystem::path& folder,
+               const std::function<void(const std::filesystem::path&)>& visit, std::string* error) {
+  namespace fs = std::filesystem;
+  std::error_code walk_error;
+  fs::recursive_directory_iterator entry(folder, fs::directory_options::none, walk_error);
+  for (; !walk_error && entry != fs::recursive_directory_iterator(); entry.increment(walk_error)) {
+    std::error_code type_error;
+    if (entry->is_regular_file(type_error)) visit(entry->path());
+  }
+  if (walk_error) *error = walk_error.message();
+  return !walk_error;
+}
+
+std::filesystem::path OpenablePath(const std::filesystem::path& path) { return path; }
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
@@ -98,7 +198,16 @@ void PrepareConsole() {}
 
 #endif
 
-std::string PathToUtf8(const std::filesystem::path& path) { return path.u8string(); }
+std::string PathToUtf8(const std::filesystem::path& path) {
+  std::string utf8 = path.u8string();
+#ifdef _WIN32
+  // As Windows writes it: "c:/x" given on the command line is stored as C:\x, one file one row.
+  if (utf8.size() >= 2 && utf8[1] == ':' && utf8[0] >= 'a' && utf8[0] <= 'z') {
+    utf8[0] = static_cast<char>(utf8[0] - 'a' + 'A');
+  }
+#endif
+  return utf8;
+}
 
 std::filesystem::path PathFromUtf8(const std::string& utf8) {
   return std::filesystem::u8path(utf8);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,18 @@ struct FileFacts {
 };
 
 bool StatFile(const std::filesystem::path& path, FileFacts* facts);
+
+enum class PathKind { kMissing, kFile, kFolder, kOther };
+PathKind KindOf(const std::filesystem::path& path);
+
+// Calls visit for every file below folder, in every subfolder; links to folders are not
+// followed (no loops, and no way out of the share). False with *error when folder can't be
+// searched.
+bool WalkFiles(const std::filesystem::path& folder,
+               const std::function<void(const std::filesystem::path&)>& visit, std::string* error);
+
+// The form of an absolute path that the file APIs open at any length (Windows: "\\?\").
+std::filesystem::path OpenablePath(const std::filesystem::path& path);
 
 // Paths as the database, the messages and SQLite's open call hold them.
 std::string PathToUtf8(const std::filesystem::path& path);

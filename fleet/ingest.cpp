@@ -109,28 +109,23 @@ void IngestRun::AddPath(const fs::path& given) {
   std::error_code error;
   fs::path path = fs::absolute(given, error).lexically_normal();
   if (error) return Reject(given, error.message());
-  fs::file_status status = fs::status(path, error);
-  if (fs::is_directory(status)) return AddFolder(path);
-  if (fs::is_regular_file(status)) return AddFile(path);
-  Reject(path, fs::exists(status) ? "not a file or folder" : "no such file or folder");
+  PathKind kind = KindOf(path);
+  if (kind == PathKind::kFolder) return AddFolder(path);
+  if (kind == PathKind::kFile) return AddFile(path);
+  Reject(path, kind == PathKind::kOther ? "not a file or folder" : "no such file or folder");
 }
 
 void IngestRun::AddFolder(const fs::path& folder) {
-  std::error_code error;
-  // Symbolic links to folders are not followed: no loops, and no way out of the share.
-  fs::recursive_directory_iterator entry(folder, fs::directory_options::none, error);
-  for (; !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
-    std::error_code type_error;
-    if (IsReportName(entry->path()) && entry->is_regular_file(type_error)) {
-      AddFile(entry->path());
-    }
-  }
-  if (error) Reject(folder, "can't be searched: " + error.message());
+  std::string error;
+  auto add_report = [this](const fs::path& path) {
+    if (IsReportName(path)) AddFile(path);
+  };
+  if (!WalkFiles(folder, add_report, &error)) Reject(folder, "can't be searched: " + error);
 }
 
 bool IngestRun::ReadWhole(const fs::path& path, const FileFacts& facts, std::string* data,
                           std::string* reason) {
-  std::ifstream stream(path, std::ios::binary);
+  std::ifstream stream(OpenablePath(path), std::ios::binary);
   data->assign(static_cast<std::size_t>(facts.size), '\0');
   if (!stream || !stream.read(&(*data)[0], static_cast<std::streamsize>(data->size()))) {
     *reason = "can't be read";
@@ -186,7 +181,7 @@ void IngestRun::Store(const std::string& utf8_path, const FileFacts& facts, cons
 void IngestRun::Prune(const fs::path& given) {
   std::error_code error;
   fs::path folder = fs::absolute(given, error).lexically_normal();
-  if (error || !fs::is_directory(folder, error)) return;
+  if (error || KindOf(folder) != PathKind::kFolder) return;
   std::string prefix = PathToUtf8(folder / "");
   Transaction transaction(db_);
   Statement under(db_, "SELECT id, path FROM reports WHERE substr(path, 1, ?) = ?");
@@ -194,8 +189,7 @@ void IngestRun::Prune(const fs::path& given) {
   std::vector<std::int64_t> gone;
   while (under.Step()) {
     fs::path path = PathFromUtf8(under.Text(1));
-    std::error_code type_error;
-    if (!fs::is_regular_file(path, type_error)) gone.push_back(under.Int(0));
+    if (KindOf(path) != PathKind::kFile) gone.push_back(under.Int(0));
   }
   for (std::int64_t id : gone) store_.Remove(id);
   transaction.Commit();
