@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,39 +81,34 @@ PathKind KindOf(const std::filesystem::path& path) {
 }
 
 // FindFirstFileExW rather than std::filesystem, whose MinGW directory walk stops at MAX_PATH.
-bool WalkFiles(const std::filesystem::path& folder,
-               const std::function<void(const std::filesystem::path&)>& visit, std::string* error) {
-  std::vector<std::filesystem::path> pending{folder};
+void WalkFiles(
+    const std::filesystem::path& top,
+    const std::function<void(const std::filesystem::path&)>& visit,
+    const std::function<void(const std::filesystem::path&, const std::string&)>& unreadable) {
+  std::vector<std::filesystem::path> pending{top};
   while (!pending.empty()) {
-    std::filesystem::path current = std::move(pending.back());
+    std::filesystem::path folder = std::move(pending.back());
     pending.pop_back();
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW((OpenablePath(current) / L"*").c_str(), FindExInfoBasic,
-                                     &found, FindExSearchNameMatch, nullptr, 0);
+    HANDLE search = FindFirstFileExW((OpenablePath(folder) / L"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
-      if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;  // an empty drive
-      *error = LastErrorText();
-      return false;
+      if (GetLastError() != ERROR_FILE_NOT_FOUND) unreadable(folder, LastErrorText());
+      continue;  // ERROR_FILE_NOT_FOUND: an empty drive
     }
-    std::size_t first_subfolder = pending.size();
     do {
       std::wstring name = found.cFileName;
+      DWORD attributes = found.dwFileAttributes;
       if (name == L"." || name == L"..") continue;
-      bool folder_entry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-      if (!folder_entry) {
-        visit(current / name);
-      } else if (!link) {
-        pending.push_back(current / name);
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) pending.push_back(folder / name);
+      } else if (!(attributes & FILE_ATTRIBUTE_DEVICE)) {
+        visit(folder / name);
       }
     } while (FindNextFileW(search, &found));
-    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-    if (!complete) *error = LastErrorText();
+    if (GetLastError() != ERROR_NO_MORE_FILES) unreadable(folder, LastErrorText());
     FindClose(search);
-    if (!complete) return false;
-    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first_subfolder), pending.end());
   }
-  return true;
 }
 
 std::filesystem::path OpenablePath(const std::filesystem::path& path) {
@@ -173,17 +167,28 @@ PathKind KindOf(const std::filesystem::path& path) {
   return std::filesystem::exists(status) ? PathKind::kOther : PathKind::kMissing;
 }
 
-bool WalkFiles(const std::filesystem::path& folder,
-               const std::function<void(const std::filesystem::path&)>& visit, std::string* error) {
+void WalkFiles(
+    const std::filesystem::path& top,
+    const std::function<void(const std::filesystem::path&)>& visit,
+    const std::function<void(const std::filesystem::path&, const std::string&)>& unreadable) {
   namespace fs = std::filesystem;
-  std::error_code walk_error;
-  fs::recursive_directory_iterator entry(folder, fs::directory_options::none, walk_error);
-  for (; !walk_error && entry != fs::recursive_directory_iterator(); entry.increment(walk_error)) {
-    std::error_code type_error;
-    if (entry->is_regular_file(type_error)) visit(entry->path());
+  std::vector<fs::path> pending{top};
+  while (!pending.empty()) {
+    fs::path folder = std::move(pending.back());
+    pending.pop_back();
+    std::error_code error;
+    fs::directory_iterator entry(folder, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+      std::error_code type_error;
+      // Only regular files: a fifo or device named *.xml would block or never end.
+      if (!entry->is_symlink(type_error) && entry->is_directory(type_error)) {
+        pending.push_back(entry->path());
+      } else if (entry->is_regular_file(type_error)) {
+        visit(entry->path());
+      }
+    }
+    if (error) unreadable(folder, error.message());
   }
-  if (walk_error) *error = walk_error.message();
-  return !walk_error;
 }
 
 std::filesystem::path OpenablePath(const std::filesystem::path& path) { return path; }

@@ -19,11 +19,13 @@ bool StatFile(const std::filesystem::path& path, FileFacts* facts);
 enum class PathKind { kMissing, kFile, kFolder, kOther };
 PathKind KindOf(const std::filesystem::path& path);
 
-// Calls visit for every file below folder, in every subfolder; links to folders are not
-// followed (no loops, and no way out of the share). False with *error when folder can't be
-// searched.
-bool WalkFiles(const std::filesystem::path& folder,
-               const std::function<void(const std::filesystem::path&)>& visit, std::string* error);
+// Calls visit for every regular file below top, in every subfolder. Links to folders are not
+// followed: no loops, and no way out of the share. A folder that can't be read is passed to
+// unreadable with the reason, and the walk goes on.
+void WalkFiles(
+    const std::filesystem::path& top,
+    const std::function<void(const std::filesystem::path&)>& visit,
+    const std::function<void(const std::filesystem::path&, const std::string&)>& unreadable);
 
 // The form of an absolute path that the file APIs open at any length (Windows: "\\?\").
 std::filesystem::path OpenablePath(const std::filesystem::path& path);

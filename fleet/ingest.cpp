@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kMaxReportBytes = 64ull << 20;
 
 bool IsReportName(const fs::path& path) {
-  std::string extension = path.extension().u8string();
+  std::string extension = PathToUtf8(path.extension());
   if (extension.size() != 4 || extension[0] != '.') return false;
   for (std::size_t i = 1; i < 4; ++i) {
     char c = extension[i];
@@ -101,7 +101,12 @@ class IngestRun {
 
 void IngestRun::Reject(const fs::path& path, const std::string& reason) {
   progress_.Clear();
-  errors_ << PathToUtf8(path) << ": " << reason << "\n";
+  // One line per file, even for a name with a line break in it.
+  std::string name = PathToUtf8(path);
+  for (char& c : name) {
+    if (c == '\n' || c == '\r') c = '?';
+  }
+  errors_ << name << ": " << reason << "\n";
   ++counts_.rejected;
 }
 
@@ -115,12 +120,14 @@ void IngestRun::AddPath(const fs::path& given) {
   Reject(path, kind == PathKind::kOther ? "not a file or folder" : "no such file or folder");
 }
 
-void IngestRun::AddFolder(const fs::path& folder) {
-  std::string error;
+void IngestRun::AddFolder(const fs::path& top) {
   auto add_report = [this](const fs::path& path) {
     if (IsReportName(path)) AddFile(path);
   };
-  if (!WalkFiles(folder, add_report, &error)) Reject(folder, "can't be searched: " + error);
+  auto unreadable = [this](const fs::path& folder, const std::string& reason) {
+    Reject(folder, "can't be searched: " + reason);
+  };
+  WalkFiles(top, add_report, unreadable);
 }
 
 bool IngestRun::ReadWhole(const fs::path& path, const FileFacts& facts, std::string* data,

@@ -286,7 +286,9 @@ class Hostile(FleetCase):
 
     def test_folder_without_reports(self):
         self.write("notes.txt", "not a report")
-        os.symlink("/", os.path.join(self.share, "root-link"))
+        os.symlink("/", os.path.join(self.share, "root-link"))  # never followed
+        os.mkfifo(os.path.join(self.share, "pipe.xml"))  # would block whoever opens it
+        os.symlink("/dev/zero", os.path.join(self.share, "zero.xml"))
         self.assertEqual(summary(self.ingest()), (0, 0, 0, 0))
 
     def test_not_our_database_is_left_alone(self):
