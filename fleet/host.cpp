@@ -1,8 +1,5 @@
 #include "fleet/host.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +9,8 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 #else
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 #endif
 
