@@ -110,8 +110,26 @@ void WalkFiles(
   }
 }
 
+std::filesystem::path AbsolutePath(const std::filesystem::path& path, std::error_code& error) {
+  error.clear();
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0) {
+      error.assign(static_cast<int>(GetLastError()), std::system_category());
+      return std::filesystem::path();
+    }
+    if (length < full.size()) {
+      full.resize(length);
+      return std::filesystem::path(full);
+    }
+    full.assign(length, L'\0');  // length counts the terminator when the buffer is short
+  }
+}
+
 std::filesystem::path OpenablePath(const std::filesystem::path& path) {
-  std::wstring text = path.lexically_normal().native();
+  const std::wstring& text = path.native();
   if (text.size() < 3 || text.compare(0, 4, L"\\\\?\\") == 0 ||
       text.compare(0, 4, L"\\\\.\\") == 0) {
     return path;
@@ -188,6 +206,10 @@ void WalkFiles(
     }
     if (error) unreadable(folder, error.message());
   }
+}
+
+std::filesystem::path AbsolutePath(const std::filesystem::path& path, std::error_code& error) {
+  return std::filesystem::absolute(path, error).lexically_normal();
 }
 
 std::filesystem::path OpenablePath(const std::filesystem::path& path) { return path; }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The little that differs between Linux and Windows hosts, kept in one place.
@@ -26,6 +27,10 @@ void WalkFiles(
     const std::filesystem::path& top,
     const std::function<void(const std::filesystem::path&)>& visit,
     const std::function<void(const std::filesystem::path&, const std::string&)>& unreadable);
+
+// The absolute form of a path, without "." and "..". Not std::filesystem's on Windows: MinGW's
+// knows no UNC paths (\\server\share) and makes them paths on the current drive.
+std::filesystem::path AbsolutePath(const std::filesystem::path& path, std::error_code& error);
 
 // The form of an absolute path that the file APIs open at any length (Windows: "\\?\").
 std::filesystem::path OpenablePath(const std::filesystem::path& path);

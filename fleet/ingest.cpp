@@ -112,7 +112,7 @@ void IngestRun::Reject(const fs::path& path, const std::string& reason) {
 
 void IngestRun::AddPath(const fs::path& given) {
   std::error_code error;
-  fs::path path = fs::absolute(given, error).lexically_normal();
+  fs::path path = AbsolutePath(given, error);
   if (error) return Reject(given, error.message());
   PathKind kind = KindOf(path);
   if (kind == PathKind::kFolder) return AddFolder(path);
@@ -187,7 +187,7 @@ void IngestRun::Store(const std::string& utf8_path, const FileFacts& facts, cons
 
 void IngestRun::Prune(const fs::path& given) {
   std::error_code error;
-  fs::path folder = fs::absolute(given, error).lexically_normal();
+  fs::path folder = AbsolutePath(given, error);
   if (error || KindOf(folder) != PathKind::kFolder) return;
   std::string prefix = PathToUtf8(folder / "");
   Transaction transaction(db_);

@@ -197,6 +197,26 @@ class FleetExe(harness.WineTestCase):
                       % (len(good), len(hostile) + 1), again[1])
         self.assertIn("pruned: 0 ", again[1])
 
+    def test_a_share_by_unc_path(self):
+        # Wine serves \\server\share from the prefix's dosdevices/unc/server/share.
+        unc = os.path.join(self.wine.prefix, "dosdevices", "unc", "server")
+        os.makedirs(unc)
+        os.symlink(self.wine.host_path("C:\\srv\\inventory"), os.path.join(unc, "inventory$"))
+        names = ["PC1 Zoë.xml", "\\".join(["site%d-%s" % (i, "y" * 60) for i in range(4)]) +
+                 "\\PC2.xml"]
+        for name, source in zip(names, replayed()):
+            self.place("C:\\srv\\inventory\\" + name, source=source)
+        share = "\\\\server\\inventory$"
+        first = self.windows("ingest", "C:\\out\\unc.db", share, status=0)
+        self.assertIn("ingested: 2 new, 0 updated, 0 unchanged, 0 rejected", first[1])
+        with sqlite3.connect(self.wine.host_path("C:\\out\\unc.db")) as connection:
+            stored = sorted(p for p, in connection.execute("SELECT path FROM reports"))
+        self.assertEqual(stored, sorted(share + "\\" + name for name in names))
+        self.assertGreater(max(map(len, stored)), 260)
+        again = self.windows("ingest", "C:\\out\\unc.db", share + "\\", "--prune", status=0)
+        self.assertIn("pruned: 0 ", again[1])
+        self.assertIn("ingested: 0 new, 0 updated, 2 unchanged, 0 rejected", again[1])
+
 
 class FleetExeImage(unittest.TestCase):
     def test_a_64_bit_console_program_on_windows_own_dlls(self):
