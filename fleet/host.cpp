@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <sqlite3.h>
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
@@ -143,6 +144,15 @@ std::filesystem::path OpenablePath(const std::filesystem::path& path) {
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+std::string DatabaseFileName(const std::string& utf8_path) {
+  if (utf8_path.empty() || utf8_path == ":memory:" || utf8_path.compare(0, 5, "file:") == 0) {
+    return utf8_path;
+  }
+  std::error_code error;
+  std::filesystem::path full = AbsolutePath(PathFromUtf8(utf8_path), error);
+  return error ? utf8_path : Utf8FromWide(OpenablePath(full).c_str());
+}
+
 // The narrow argv is the command line in the ANSI code page: any other character is lost.
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   int count = 0;
@@ -154,7 +164,11 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return arguments;
 }
 
-void PrepareConsole() {
+void PrepareHost() {
+  // SQLite's file layer for names in the "\\\\?\\" form, up to 32767 characters.
+  if (sqlite3_vfs* long_paths = sqlite3_vfs_find("win32-longpath")) {
+    sqlite3_vfs_register(long_paths, 1);
+  }
   console_code_page = GetConsoleOutputCP();
   if (console_code_page != 0 && console_code_page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
     std::atexit(RestoreConsoleCodePage);  // the code page belongs to the console, not to us
@@ -220,7 +234,9 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-void PrepareConsole() {}
+void PrepareHost() {}
+
+std::string DatabaseFileName(const std::string& utf8_path) { return utf8_path; }
 
 #endif
 

@@ -25,7 +25,7 @@ int Usage() {
 
 std::unique_ptr<fleet::Database> Open(const std::string& path, fleet::Database::Mode mode) {
   std::string error;
-  auto db = fleet::OpenFleetDatabase(path, mode, &error);
+  auto db = fleet::OpenFleetDatabase(fleet::DatabaseFileName(path), mode, &error);
   if (!db) std::cerr << "sorvik-fleet: " << path << ": " << error << "\n";
   return db;
 }
@@ -80,7 +80,7 @@ int RunHtml(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fleet::PrepareConsole();
+  fleet::PrepareHost();
   std::vector<std::string> words = fleet::Utf8Arguments(argc, argv);
   if (words.size() < 2) return Usage();
   std::string command = words[1];

@@ -173,7 +173,11 @@ class FleetExe(harness.WineTestCase):
         self.place("C:\\drop\\notes.txt", b"not a report")
         self.assertGreater(len(good[-1]), 260)
 
-        database = "C:\\out\\flotte 日本.db"
+        # A database past MAX_PATH too, with a non-ASCII name.
+        database_folder = "C:\\out\\" + "\\".join("db%d-%s" % (i, "z" * 50) for i in range(5))
+        self.wine.make_dir(database_folder)
+        database = database_folder + "\\flotte 日本.db"
+        self.assertGreater(len(database), 260)
         linux_db = os.path.join(self.wine.root, "linux.db")
         linux_run = self.linux("ingest", linux_db, self.wine.host_path("C:\\drop"))
         windows_run = self.windows("ingest", database, "C:\\drop", status=1)
@@ -186,7 +190,7 @@ class FleetExe(harness.WineTestCase):
         self.assertIn("C:\\drop\\huge.xml: larger than 64 MB", windows_run[2])
 
         host_db = self.wine.host_path(database)
-        self.assertTrue(os.path.isfile(host_db), "the database's non-ASCII name")
+        self.assertTrue(os.path.isfile(host_db), "the database's long non-ASCII name")
         with sqlite3.connect(host_db) as connection:
             stored = sorted(p for p, in connection.execute("SELECT path FROM reports"))
         self.assertEqual(stored, sorted(good))
