@@ -1,7 +1,8 @@
 #include "fleet/host.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <iostream>
+#include <streambuf>
 
 #ifdef _WIN32
 #include <io.h>
@@ -37,8 +38,6 @@ std::int64_t UnixSeconds(const FILETIME& time) {
   return static_cast<std::int64_t>(ticks.QuadPart / 10000000ull) - 11644473600ll;
 }
 
-UINT console_code_page = 0;
-
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 std::string LastErrorText() {
@@ -56,7 +55,62 @@ std::string LastErrorText() {
   return message;
 }
 
-void RestoreConsoleCodePage() { SetConsoleOutputCP(console_code_page); }
+std::wstring WideFromUtf8(const std::string& utf8) {
+  int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+  return wide;
+}
+
+// The bytes of text up to an incomplete UTF-8 sequence at its end.
+std::size_t CompleteUtf8(const std::string& text) {
+  for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+    unsigned char c = static_cast<unsigned char>(text[text.size() - back]);
+    if ((c & 0xC0) == 0x80) continue;  // a continuation byte
+    std::size_t needed = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    return needed > back ? text.size() - back : text.size();
+  }
+  return text.size();
+}
+
+// Writes UTF-8 to a console as UTF-16, line by line. msvcrt hands a console one byte per
+// character under some runtimes, whatever the console's code page, and UTF-8 comes out garbled.
+class ConsoleBuffer : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    pending_.push_back(traits_type::to_char_type(c));
+    if (c == '\n') Flush();
+    return c;
+  }
+
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    pending_.append(text, static_cast<std::size_t>(count));
+    if (pending_.find('\n') != std::string::npos) Flush();
+    return count;
+  }
+
+  int sync() override {
+    Flush();
+    return 0;
+  }
+
+ private:
+  void Flush() {
+    std::size_t complete = CompleteUtf8(pending_);
+    std::wstring wide = WideFromUtf8(pending_.substr(0, complete));
+    DWORD written = 0;
+    WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    pending_.erase(0, complete);
+  }
+
+  HANDLE console_;
+  std::string pending_;
+};
 
 }  // namespace
 
@@ -169,14 +223,13 @@ void PrepareHost() {
   if (sqlite3_vfs* long_paths = sqlite3_vfs_find("win32-longpath")) {
     sqlite3_vfs_register(long_paths, 1);
   }
-  console_code_page = GetConsoleOutputCP();
-  if (console_code_page != 0 && console_code_page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
-    std::atexit(RestoreConsoleCodePage);  // the code page belongs to the console, not to us
-  }
-  HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (GetConsoleMode(output, &mode)) std::cout.rdbuf(new ConsoleBuffer(output));  // kept to exit
+  HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
   if (GetConsoleMode(errors, &mode)) {
-    SetConsoleMode(errors, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    SetConsoleMode(errors, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);  // the progress line
+    std::cerr.rdbuf(new ConsoleBuffer(errors));
   }
 }
 

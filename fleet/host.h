@@ -44,8 +44,8 @@ bool StderrIsTerminal();
 // The program's arguments in UTF-8, whatever the host's code page.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-// Lets the console show UTF-8 output and the progress line's escape sequence, and SQLite open
-// database files at any path length.
+// Lets a console show the UTF-8 output and the progress line's escape sequence, and SQLite
+// open database files at any path length.
 void PrepareHost();
 
 // The database's file name as SQLite's open call takes it: UTF-8, on Windows absolute in the

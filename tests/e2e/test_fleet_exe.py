@@ -10,6 +10,7 @@ import html
 import json
 import os
 import re
+import shlex
 import shutil
 import sqlite3
 import subprocess
@@ -220,6 +221,16 @@ class FleetExe(harness.WineTestCase):
         again = self.windows("ingest", "C:\\out\\unc.db", share + "\\", "--prune", status=0)
         self.assertIn("pruned: 0 ", again[1])
         self.assertIn("ingested: 0 new, 0 updated, 2 unchanged, 0 rejected", again[1])
+
+    def test_the_console_shows_names_in_any_script(self):
+        self.place("C:\\drop\\Zoë 日本.xml", b"<broken")
+        # On a terminal Wine gives the program a console (and draws it with escape sequences).
+        line = shlex.join([harness.loader(), EXE, "ingest", "C:\\out\\fleet.db", "C:\\drop"])
+        run = subprocess.run(["script", "-qc", line, "/dev/null"], env=self.wine.env,
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        shown = re.sub(rb"\x1b\[[?0-9;]*[A-Za-z]", b"", run.stdout).decode("utf-8", "replace")
+        self.assertIn("C:\\drop\\Zoë日本.xml:notwell-formed", shown.replace(" ", ""), shown)
+        self.assertIn("ingested:0new,0updated,0unchanged,1rejected", shown.replace(" ", ""))
 
 
 class FleetExeImage(unittest.TestCase):
