@@ -263,7 +263,8 @@ class Outcome:
 class WineMachine(Outcome):
     """One scenario's Windows machine: a copy of the template prefix with its own wineserver
     session, kept until close() so that volatile keys survive between calls. `code_page`: the
-    ANSI code page, through a Unix locale (Wine takes it from there, installed or not)."""
+    ANSI code page, through a Unix locale (Wine takes it from there, installed or not);
+    `wrapper`: a command that every `wine` call runs through (`wrapper + [wine, ...]`)."""
 
     EXE_FOLDER = "C:\\sorvik"  # the simulator's default module folder as well
     LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8", 1250: "cs_CZ.UTF-8", 1253: "el_GR.UTF-8",
@@ -272,8 +273,9 @@ class WineMachine(Outcome):
                949: "ko_KR.UTF-8", 950: "zh_TW.UTF-8"}
     REGVOL = "C:\\e2e\\sorvik-regvol.exe"
 
-    def __init__(self, version="winxp", code_page=1252):
+    def __init__(self, version="winxp", code_page=1252, wrapper=()):
         self.version, self.code_page, self.encoding = version, code_page, "cp%d" % code_page
+        self.wrapper = list(wrapper)
         self.log, self.root, self.prefix, self.env = [], None, None, None
 
     def open(self):
@@ -326,7 +328,8 @@ class WineMachine(Outcome):
 
     def wine(self, *arguments, timeout=WINE_TIMEOUT, check=True):
         """Runs `wine ARGUMENTS...`; with check, a non-zero exit fails with the log."""
-        result = _run([loader()] + list(arguments), self.env, timeout, log=self.log)
+        result = _run(self.wrapper + [loader()] + list(arguments), self.env, timeout,
+                      log=self.log)
         if check and result.returncode != 0:
             raise CommandError("wine %s exited %d\n%s"
                                % (shlex.join(arguments), result.returncode, self.describe()))
@@ -674,12 +677,13 @@ def code_page(profile):
 
 def same_machine(testcase, version, profiles=(), extra_ini="", extra_regs=(), amend=None):
     """Writes (in a folder removed after the test) the profile of the Wine machine presenting
-    `version` into which the profiles were loaded: Wine's facts and base registry, each
-    profile's registry files (each followed by `amend[file name]`, REGEDIT4, if given), then
-    `extra_regs`, then what Wine changes at a process start. Returns its path."""
+    `version` (a name of VERSIONS, or a Version) into which the profiles were loaded: Wine's
+    facts and base registry, each profile's registry files (each followed by `amend[file
+    name]`, REGEDIT4, if given), then `extra_regs`, then what Wine changes at a process start.
+    Returns its path."""
     folder = tempfile.mkdtemp(prefix="sorvik-same-machine-")
     testcase.addCleanup(shutil.rmtree, folder, True)
-    facts = VERSIONS[version]
+    facts = version if isinstance(version, Version) else VERSIONS[version]
     native = 9 if arch() == "win64" else 0
     lines = ["[version]"] + ["%s = %s" % pair for pair in (
         ("major", facts.major), ("minor", facts.minor), ("build", facts.build),
@@ -722,8 +726,8 @@ class WineTestCase(unittest.TestCase):
         require_wine(self)
         print("\n  runner: %s in a %s prefix" % (sorvik_exe(), arch()), flush=True)
 
-    def machine(self, version="winxp", code_page=1252):
-        wine = WineMachine(version=version, code_page=code_page)
+    def machine(self, version="winxp", code_page=1252, wrapper=()):
+        wine = WineMachine(version=version, code_page=code_page, wrapper=wrapper)
         self.addCleanup(wine.close)
         return wine.open()
 

@@ -13,6 +13,10 @@ import harness
 
 OUT = "C:\\out\\r.xml"
 LINE = '/device /software /out:"%s"' % OUT
+# computer/os holds the build, display version, update revision and architecture, which Wine
+# presents from the version setting, the fixture's registry and the prefix's kind. The system
+# block is left out: Wine builds its firmware table from the host's DMI files, which no fixture
+# can describe (test_dmi gives Wine a made-up machine instead).
 PARTS = ["computer/os", "device classes", "software", "statistics"]
 # The large machines hold nothing that Wine answers otherwise than the small ones do: their
 # size is the replay's test, and under Wine it would cost more than all the others together.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "platform/sim/machine.h"
 #include "platform/sim/registry.h"
 
 namespace {
@@ -36,6 +37,41 @@ TEST(RegImport, ABrokenLineIsNamedWithItsFileAndLine) {
   std::string error;
   EXPECT_FALSE(sim::ImportRegText("\"a\"=\"b\"\n", "h.reg", 1252, &registry, &error));
   EXPECT_EQ("h.reg:1: expected the header REGEDIT4 or Windows Registry Editor Version 5.00", error);
+}
+
+// The SMBIOS description: raw lines add up, a size change may be negative, and a value that
+// can't be a table's is refused with its line.
+TEST(MachineIni, SmbiosValuesAreCheckedAndRawLinesAddUp) {
+  sim::Machine machine;
+  std::string error;
+  ASSERT_TRUE(
+      sim::ParseMachineIni("[smbios]\nversion = 2.5\nraw = 00 02,05\nraw = ff\n"
+                           "sizeChange = -8\n",
+                           "m.ini", ".", &machine, &error))
+      << error;
+  EXPECT_TRUE(machine.facts.smbios.present);
+  EXPECT_EQ(machine.facts.smbios.minorVersion, 5);
+  EXPECT_EQ(machine.facts.smbios.raw, std::string("\x00\x02\x05\xff", 4));
+  EXPECT_EQ(machine.facts.smbios.sizeChange, -8);
+
+  const struct {
+    const char* line;
+    const char* says;
+  } rows[] = {
+      {"uuid = 4C4C4544-0042-3510-8052-B4C04F4D373", "is not a UUID"},
+      {"uuid = 4C4C4544-0042-3510-8052_B4C04F4D3732", "is not a UUID"},
+      {"raw = 0G", "is not hexadecimal"},
+      {"raw = 012", "half a byte"},
+      {"version = 2", "is not a version"},
+      {"chassisType = 256", "too large"},
+  };
+  for (const auto& row : rows) {
+    sim::Machine bad;
+    EXPECT_FALSE(
+        sim::ParseMachineIni(std::string("[smbios]\n") + row.line, "m.ini", ".", &bad, &error));
+    EXPECT_NE(std::string::npos, error.find("m.ini:2: ")) << error;
+    EXPECT_NE(std::string::npos, error.find(row.says)) << error;
+  }
 }
 
 }  // namespace
