@@ -5,7 +5,6 @@ files; Windows paths (non-ASCII, forward slashes, past MAX_PATH); and the exe's 
 SORVIK_E2E_ARCH=win64 and hands over the Linux build (SORVIK_FLEET) and the replayed reports
 (SORVIK_FLEET_REPORTS)."""
 
-import glob
 import html
 import json
 import os
@@ -14,33 +13,19 @@ import shlex
 import shutil
 import sqlite3
 import subprocess
-import sys
-import tempfile
 import unittest
 
 import harness
 import test_exe_image
 
-sys.path.insert(0, os.path.join(harness.SOURCE_DIR, "tests", "fleet"))
-import reports  # noqa: E402  (the fleet tests' replayed reports and the Linux build's path)
+import reports  # tests/fleet, on the PYTHONPATH that CTest sets: the fleet tier's replayed reports
 
-FLEET_EXE = harness._path_from_env("SORVIK_FLEET_EXE", "build/win64/sorvik-fleet.exe")
+FLEET_EXE = harness.path_from_env("SORVIK_FLEET_EXE", "build/win64/sorvik-fleet.exe")
 EXE = "C:\\fleet\\sorvik-fleet.exe"
 # What Windows 10 and Server 2016 ship; MinGW's own runtime DLLs would have to be shipped.
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "shell32.dll", "advapi32.dll", "user32.dll",
                "ws2_32.dll", "ole32.dll", "bcrypt.dll"}
 SUMMARY = re.compile(r"ingested: \d+ new, \d+ updated, \d+ unchanged, \d+ rejected")
-
-
-def replayed():
-    folder = os.environ.get("SORVIK_FLEET_REPORTS")
-    if not folder:
-        folder = tempfile.mkdtemp(prefix="fleet-reports-")
-        reports.make_reports(folder)
-    found = sorted(glob.glob(os.path.join(folder, "*", "*.xml")))
-    if not found:
-        raise AssertionError("no replayed reports in " + folder)
-    return found
 
 
 def table_rows(db):
@@ -61,7 +46,7 @@ class FleetExe(harness.WineTestCase):
             if not os.path.isfile(program):
                 self.fail("%s not found: build the win64 and native presets" % program)
         self.wine = self.machine(version="win10")
-        self.wine.put_file(EXE, harness._read(FLEET_EXE))
+        self.wine.put_file(EXE, harness.read_bytes(FLEET_EXE))
         self.wine.make_dir("C:\\out")
         self.pairs = []  # (Windows path, Linux path) of every file and folder placed
 
@@ -104,7 +89,7 @@ class FleetExe(harness.WineTestCase):
 
     def test_same_database_csv_and_page_as_the_linux_build(self):
         windows_files = []
-        for number, source in enumerate(replayed()):
+        for number, source in enumerate(reports.replayed()):
             fixture, case = os.path.basename(os.path.dirname(source)), os.path.basename(source)
             windows_files.append("C:\\share\\%s\\%s" % (fixture, case))
             # A deterministic shuffle of the times, so that the newest is not always the last.
@@ -138,14 +123,14 @@ class FleetExe(harness.WineTestCase):
                 self.assertEqual(windows_run[0], linux_run[0], windows_run[2])
                 if linux_run[0] != 0:
                     continue  # failed alike, and written by neither
-                linux_bytes = harness._read(linux_out)
+                linux_bytes = harness.read_bytes(linux_out)
                 windows_bytes = self.wine.read_file("C:\\out\\" + name)
                 self.assertEqual(self.as_linux(windows_bytes.decode("utf-8")),
                                  linux_bytes.decode("utf-8"))
 
     def test_hostile_files_and_windows_names(self):
-        sources = replayed()
-        data = harness._read(sources[0])
+        sources = reports.replayed()
+        data = harness.read_bytes(sources[0])
         laughs = "<!DOCTYPE sorvik [<!ENTITY a \"lol\">" + "".join(
             '<!ENTITY %s "%s">' % (chr(98 + i), ("&%s;" % chr(97 + i)) * 10)
             for i in range(9)) + "]>"
@@ -209,7 +194,7 @@ class FleetExe(harness.WineTestCase):
         os.symlink(self.wine.host_path("C:\\srv\\inventory"), os.path.join(unc, "inventory$"))
         names = ["PC1 Zoë.xml", "\\".join(["site%d-%s" % (i, "y" * 60) for i in range(4)]) +
                  "\\PC2.xml"]
-        for name, source in zip(names, replayed()):
+        for name, source in zip(names, reports.replayed()):
             self.place("C:\\srv\\inventory\\" + name, source=source)
         share = "\\\\server\\inventory$"
         first = self.windows("ingest", "C:\\out\\unc.db", share, status=0)

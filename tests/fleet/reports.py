@@ -3,10 +3,12 @@ database must hold for each, read from the report itself with ElementTree.
 
     reports.py DIR      replays every fixture run into DIR/<fixture>/<case>.xml
 """
+import glob
 import os
 import re
 import shutil
 import sys
+import tempfile
 import xml.etree.ElementTree as ET
 
 import profiles  # tests/replay, on the PYTHONPATH that CTest sets
@@ -104,6 +106,24 @@ def fixture_runs():
                 fields = line.rstrip("\n").split("\t")
                 if len(fields) == 4 and fields[1] == "0" and fields[2] != "-":
                     yield folder, fields[0], fields[3]
+
+
+_REPLAYED = None
+
+
+def replayed():
+    """Every replayed report, made once per process unless the build made them already
+    (SORVIK_FLEET_REPORTS names their folder)."""
+    global _REPLAYED
+    if _REPLAYED is None:
+        folder = os.environ.get("SORVIK_FLEET_REPORTS")
+        if not folder:
+            folder = tempfile.mkdtemp(prefix="fleet-reports-")
+            make_reports(folder)
+        _REPLAYED = sorted(glob.glob(os.path.join(folder, "*", "*.xml")))
+        if not _REPLAYED:
+            raise AssertionError("no replayed reports in " + folder)
+    return _REPLAYED
 
 
 def make_reports(out_dir, only=None):

@@ -6,7 +6,6 @@ kill, two runs at once, the CSV, and the example queries of docs/fleet.md.
     test_fleet.py [unittest arguments, e.g. a class name: Content, Hostile, Crash]
 """
 import csv
-import glob
 import hashlib
 import io
 import os
@@ -23,25 +22,10 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reports  # noqa: E402
 
-_REPORTS = None
-
-
-def replayed():
-    """Every replayed report, made once per process unless the build made them already."""
-    global _REPORTS
-    if _REPORTS is None:
-        folder = os.environ.get("SORVIK_FLEET_REPORTS")
-        if not folder:
-            folder = tempfile.mkdtemp(prefix="fleet-reports-")
-            reports.make_reports(folder)
-        _REPORTS = sorted(glob.glob(os.path.join(folder, "*", "*.xml")))
-        if not _REPORTS:
-            raise AssertionError("no replayed reports in " + folder)
-    return _REPORTS
 
 
 def some(*fixtures):
-    return [p for p in replayed() if os.path.basename(os.path.dirname(p)) in fixtures]
+    return [p for p in reports.replayed() if os.path.basename(os.path.dirname(p)) in fixtures]
 
 
 def fleet(*args, env=None):
@@ -139,7 +123,7 @@ def machine_key(row, path):
 
 class Content(FleetCase):
     def test_every_value_of_every_report(self):
-        placed = self.place(replayed())
+        placed = self.place(reports.replayed())
         self.assertEqual(summary(self.ingest()), (len(placed), 0, 0, 0))
         columns = [c for c, _, _ in reports.REPORT_COLUMNS] + ["has_device", "has_software"]
         software = ", ".join(["position"] + [c for c, _, _ in reports.SOFTWARE_COLUMNS])
@@ -162,7 +146,7 @@ class Content(FleetCase):
                     self.assertEqual(rows, expected[table], table)
 
     def test_views_pick_each_machines_newest_reports(self):
-        placed = self.place(replayed())
+        placed = self.place(reports.replayed())
         self.ingest()
         stored = query(self.db, "SELECT id, path, created, file_mtime, has_software, uuid, "
                                 "manufacturer, serial_number, computer_name FROM reports")
@@ -320,7 +304,7 @@ class Hostile(FleetCase):
 
 class Crash(FleetCase):
     def test_killed_runs_leave_whole_reports_and_the_next_completes(self):
-        placed = self.place(replayed()[:40])
+        placed = self.place(reports.replayed()[:40])
         run = self.ingest(status=-signal.SIGABRT, env={"SORVIK_FLEET_STOP_AFTER": "5",
                                                         "ASAN_OPTIONS": "handle_abort=0"})
         self.assertEqual(query(self.db, "SELECT COUNT(*) FROM reports")[0][0], 5)
@@ -348,7 +332,7 @@ class Crash(FleetCase):
         self.assert_whole()
 
     def test_two_runs_at_once(self):
-        placed = self.place(replayed()[:40])
+        placed = self.place(reports.replayed()[:40])
         runs = [subprocess.Popen([reports.FLEET, "ingest", self.db, self.share],
                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
                 for _ in range(2)]
@@ -400,7 +384,7 @@ class Csv(FleetCase):
 
 class Docs(FleetCase):
     def test_every_example_query_runs(self):
-        self.place(replayed())
+        self.place(reports.replayed())
         self.ingest()
         with open(os.path.join(reports.SOURCE_DIR, "docs", "fleet.md"), encoding="utf-8") as doc:
             queries = re.findall(r"```sql\n(.*?)```", doc.read(), re.S)
