@@ -16,9 +16,9 @@ struct IngestCounts {
 };
 
 // Adds the reports under the paths (files, or folders searched for *.xml), one transaction per
-// report; with prune, also removes the reports of files gone from those folders. A rejected file
-// gets one line "PATH: reason" on errors.
+// report; with prune, also removes the reports of files gone from those folders (their number
+// goes to pruned, when given). A rejected file gets one line "PATH: reason" on errors.
 IngestCounts Ingest(Database& db, const std::vector<std::filesystem::path>& paths, bool prune,
-                    std::ostream& errors);
+                    std::ostream& errors, int* pruned = nullptr);
 
 }  // namespace fleet

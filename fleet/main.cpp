@@ -45,7 +45,9 @@ int RunIngest(const std::vector<std::string>& args) {
   if (paths.empty()) return Usage();
   auto db = Open(args[0], fleet::Database::Mode::kCreate);
   if (!db) return kExitFailure;
-  fleet::IngestCounts counts = fleet::Ingest(*db, paths, prune, std::cerr);
+  int pruned = 0;
+  fleet::IngestCounts counts = fleet::Ingest(*db, paths, prune, std::cerr, &pruned);
+  if (prune) std::cout << "pruned: " << pruned << " reports of files gone\n";
   std::cout << "ingested: " << counts.added << " new, " << counts.updated << " updated, "
             << counts.unchanged << " unchanged, " << counts.rejected << " rejected" << std::endl;
   return counts.rejected > 0 ? kExitRejected : 0;
