@@ -79,31 +79,40 @@ std::string Joined(const Cell& first, const Cell& second, const char* unknown) {
   return text.empty() ? unknown : text;
 }
 
-// Reported memory is a little under what is installed, so each range ends at a power of two.
-std::string RamRange(const std::optional<std::int64_t>& ram_mb) {
-  if (!ram_mb) return "unknown";
-  static const std::pair<std::int64_t, const char*> kRanges[] = {
-      {256, "up to 256 MB"},  {512, "up to 512 MB"},  {1024, "up to 1 GB"},
-      {2048, "up to 2 GB"},   {4096, "up to 4 GB"},   {8192, "up to 8 GB"},
-      {16384, "up to 16 GB"}, {32768, "up to 32 GB"}, {65536, "up to 64 GB"}};
-  for (const auto& [limit, label] : kRanges) {
-    if (*ram_mb <= limit) return label;
-  }
-  return "over 64 GB";
+// Reported memory is a little off what is installed (8191 or 8194 for 8 GB), so sizes from
+// 768 MB up are rounded to whole gigabytes and smaller ones to 32 MB. -1: unknown.
+std::int64_t RoundedRam(const std::optional<std::int64_t>& ram_mb) {
+  if (!ram_mb || *ram_mb <= 0) return -1;
+  std::int64_t step = *ram_mb >= 768 ? 1024 : 32;
+  return std::max<std::int64_t>(step, (*ram_mb + step / 2) / step * step);
 }
 
-// The ranges in their own order, not by count.
+std::string RamLabel(std::int64_t rounded_mb) {
+  if (rounded_mb < 0) return "unknown";
+  if (rounded_mb < 1024) return std::to_string(rounded_mb) + " MB";
+  return GroupDigits(rounded_mb / 1024) + " GB";
+}
+
+// The most common sizes, in the order of size (unknown last), and the rest summed up.
 std::vector<Bar> RamBars(const std::vector<Machine>& machines) {
-  static const char* const kOrder[] = {"up to 256 MB", "up to 512 MB", "up to 1 GB",  "up to 2 GB",
-                                       "up to 4 GB",   "up to 8 GB",   "up to 16 GB", "up to 32 GB",
-                                       "up to 64 GB",  "over 64 GB",   "unknown"};
-  std::map<std::string, std::int64_t> counts;
-  for (const Machine& machine : machines) ++counts[RamRange(machine.ram_mb)];
-  std::vector<Bar> bars;
-  for (const char* label : kOrder) {
-    auto found = counts.find(label);
-    if (found != counts.end()) bars.push_back({label, found->second, false});
+  std::map<std::int64_t, std::int64_t> counts;
+  for (const Machine& machine : machines) ++counts[RoundedRam(machine.ram_mb)];
+  std::vector<std::pair<std::int64_t, std::int64_t>> sizes(counts.begin(), counts.end());
+  std::stable_sort(sizes.begin(), sizes.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  Bar rest{"", 0, true};
+  if (sizes.size() > kChartBars + 1) {
+    for (std::size_t i = kChartBars; i < sizes.size(); ++i) rest.count += sizes[i].second;
+    rest.label =
+        "Other sizes (" + GroupDigits(static_cast<std::int64_t>(sizes.size() - kChartBars)) + ")";
+    sizes.resize(kChartBars);
   }
+  std::sort(sizes.begin(), sizes.end(), [](const auto& a, const auto& b) {
+    return (a.first < 0) != (b.first < 0) ? b.first < 0 : a.first < b.first;
+  });
+  std::vector<Bar> bars;
+  for (const auto& [size, count] : sizes) bars.push_back({RamLabel(size), count, false});
+  if (rest.count > 0) bars.push_back(rest);
   return bars;
 }
 

@@ -8,11 +8,11 @@ namespace fleet {
 namespace {
 
 constexpr int kWidth = 560;
-constexpr int kLabelWidth = 230;
-constexpr int kCountWidth = 60;
+constexpr int kLabelWidth = 270;
+constexpr int kCountWidth = 50;
 constexpr int kRowHeight = 22;
 constexpr int kBarHeight = 15;
-constexpr std::size_t kLabelChars = 34;
+constexpr std::size_t kLabelChars = 40;
 
 }  // namespace
 
