@@ -233,7 +233,7 @@ std::string MachineData(const std::vector<Machine>& machines) {
       "{\"columns\":[{\"name\":\"Computer\"},{\"name\":\"User\"},"
       "{\"name\":\"Operating system\"},{\"name\":\"Version\"},{\"name\":\"Manufacturer\"},"
       "{\"name\":\"Model\"},{\"name\":\"Serial number\"},{\"name\":\"RAM MB\",\"numeric\":true},"
-      "{\"name\":\"IP address\"},{\"name\":\"Last seen\"},"
+      "{\"name\":\"IP address\",\"nowrap\":true},{\"name\":\"Last seen\",\"nowrap\":true},"
       "{\"name\":\"Reports\",\"numeric\":true}],\n\"rows\":[";
   auto text = [](const Cell& cell) { return cell ? JsonString(*cell) : std::string("null"); };
   bool first = true;

@@ -33,6 +33,7 @@
         var td = document.createElement('td');
         if (row[c] !== null) td.textContent = row[c];
         if (columns[c].numeric) td.className = 'num';
+        else if (columns[c].nowrap) td.className = 'nowrap';
         tr.appendChild(td);
       }
       fragment.appendChild(tr);
