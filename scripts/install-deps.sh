@@ -20,6 +20,10 @@ command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# sorvik-fleet: its libraries, and the sqlite3 shell the documentation's queries run in.
+[ -f /usr/include/sqlite3.h ] || need+=(libsqlite3-dev)
+[ -f /usr/include/libxml2/libxml/xmlschemas.h ] || need+=(libxml2-dev)
+command -v sqlite3 >/dev/null || need+=(sqlite3)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 if ! dpkg --print-foreign-architectures | grep -qx i386 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   need+=(wine wine32:i386)
