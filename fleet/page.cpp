@@ -273,7 +273,7 @@ std::string Head(std::size_t machine_count) {
   return std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n") +
          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src '" +
          kPageCssHash + "'; script-src '" + kPageScriptHash +
-         "'; img-src data:; base-uri 'none'; form-action 'none'\">\n" +
+         "'; base-uri 'none'; form-action 'none'\">\n" +
          "<meta name=\"referrer\" content=\"no-referrer\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
          "<title>Fleet inventory: " +

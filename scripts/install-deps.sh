@@ -26,6 +26,8 @@ command -v python3 >/dev/null || need+=(python3)
 command -v sqlite3 >/dev/null || need+=(sqlite3)
 # The fleet page is tested in headless Chromium.
 command -v chromium >/dev/null || need+=(chromium)
+# The fleet benchmark reads peak memory from GNU time.
+[ -x /usr/bin/time ] || need+=(time)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 if ! dpkg --print-foreign-architectures | grep -qx i386 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   need+=(wine wine32:i386)
