@@ -7,13 +7,15 @@ Chromium's load of it.
 
 The fleet is made from the fixtures' reports as sorvik-replay writes them (every fixture but
 the two volume machines), each copy with its own name, address, user, date and a varied
-software list. Each measured program is a separate process; wait4 gives its CPU time and peak
+software list (some products left out, some in other versions, 40 to 160 added from the
+products of every replayed report). Each measured program is a separate process; wait4 gives its CPU time and peak
 resident set. Full ingest and xmllint alternate, so that load from elsewhere hits both alike.
 Prints Markdown tables. Use the Release build (see docs/performance.md).
 """
 import argparse
 import datetime
 import os
+import random
 import shutil
 import statistics
 import subprocess
@@ -39,11 +41,16 @@ def valid(report):
 
 
 def make_fleet(replay, folder, machines):
-    """`machines` reports in folders of 500, as a share holds them; returns the file list."""
+    """`machines` reports in folders of 500, as a share holds them; returns the file list.
+    Each report with a software section lists 40 to 160 more products, drawn from a pool of
+    every fixture's replayed products (the two volume machines' thousands included)."""
     replayed = fleet_reports.replayed_reports(replay)
     # A fault fixture's report may be cut off by design: the fleet is made of valid ones.
-    sources = [replayed[name] for name in sorted(replayed)
-               if not name.startswith("volume-") and valid(replayed[name])]
+    valid_reports = [replayed[name] for name in sorted(replayed) if valid(replayed[name])]
+    pool = sorted(set(entry for report in valid_reports
+                      for entry in fleet_reports.products(report)))
+    sources = [report for report in valid_reports if len(report) < 200000]
+    chance = random.Random(22)
     start = datetime.datetime(2026, 11, 1, 8, 0, 0)
     paths = []
     for number in range(1, machines + 1):
@@ -51,8 +58,10 @@ def make_fleet(replay, folder, machines):
         os.makedirs(subfolder, exist_ok=True)
         report = fleet_reports.machine(
             sources[number % len(sources)], number, user=USERS[number % len(USERS)],
-            when=start + datetime.timedelta(minutes=7 * number), software_seed=number)
+            when=start + datetime.timedelta(minutes=7 * number), software_seed=number,
+            extra=chance.sample(pool, chance.randint(40, 160)))
         paths.append(fleet_reports.write(subfolder, "PC-%05d.xml" % number, report))
+    print("%d fixtures' reports, a pool of %d products" % (len(sources), len(pool)))
     return paths
 
 

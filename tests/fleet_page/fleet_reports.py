@@ -73,18 +73,34 @@ def _kept(seed, position, share):
     return zlib.crc32(b"%d:%d" % (seed, position)) % 100 < share
 
 
-def vary_software(report, seed, share=80, version_every=7):
-    """Keeps about `share` percent of the installed products (chosen by seed), gives every
-    `version_every`th kept one another version, and brings the statistics in line."""
-    counts = {}
+INSTALLED = re.compile(rb"\t<installed type=.*?</installed>\r\n", re.S)
 
+
+def products(report):
+    """The report's installed elements, each as written with its line break."""
+    return INSTALLED.findall(report)
+
+
+def recount(report):
+    """Brings the statistics in line with the installed elements."""
+    kinds = re.findall(rb'<installed type="([a-z]+)">', report)
+    for tag, value in (("total", len(kinds)),
+                       ("numberOfApplication", kinds.count(b"application")),
+                       ("numberOfUpdate", kinds.count(b"update")),
+                       ("numberOfComponent", kinds.count(b"component"))):
+        report = set_element(report, tag.encode(), str(value))
+    return report
+
+
+def vary_software(report, seed, share=80, version_every=7, extra=()):
+    """Keeps about `share` percent of the installed products (chosen by seed), gives every
+    `version_every`th kept one another version, and adds the `extra` installed elements (from
+    other replayed reports) at the end of the list."""
     def keep(match):
         position = keep.position = keep.position + 1
         if not _kept(seed, position, share):
             return b""
         entry = match.group(0)
-        kind = re.search(rb'type="([a-z]+)"', entry).group(1).decode()
-        counts[kind] = counts.get(kind, 0) + 1
         if (seed + position) % version_every == 0:
             entry = re.sub(rb"<version>([^<]*)</version>|<version />",
                            lambda _: b"<version>%d.%d</version>" % (seed % 9 + 1, position),
@@ -92,17 +108,13 @@ def vary_software(report, seed, share=80, version_every=7):
         return entry
 
     keep.position = 0
-    report = re.sub(rb"\t<installed type=.*?</installed>\r\n", keep, report, flags=re.S)
-    total = sum(counts.values())
-    for tag, value in (("total", total),
-                       ("numberOfApplication", counts.get("application", 0)),
-                       ("numberOfUpdate", counts.get("update", 0)),
-                       ("numberOfComponent", counts.get("component", 0))):
-        report = set_element(report, tag.encode(), str(value))
-    return report
+    report = INSTALLED.sub(keep, report)
+    if extra and b"</software>" in report:
+        report = report.replace(b"</software>", b"".join(extra) + b"</software>", 1)
+    return recount(report)
 
 
-def machine(report, number, name=None, user=None, when=None, software_seed=None):
+def machine(report, number, name=None, user=None, when=None, software_seed=None, extra=()):
     """The report made into machine `number`: its own name, address, user and (in a system
     block) serial number and UUID."""
     report = set_element(report, b"computerName", name or "PC-%05d" % number)
@@ -116,7 +128,7 @@ def machine(report, number, name=None, user=None, when=None, software_seed=None)
     if when is not None:
         report = set_created(report, when)
     if software_seed is not None:
-        report = vary_software(report, software_seed)
+        report = vary_software(report, software_seed, extra=extra)
     return report
 
 
