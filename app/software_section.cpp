@@ -19,13 +19,10 @@ int SoftwareTotal = 0;
 
 namespace {
 
-// The elements after "name", in the order the report has always had them.
-const struct {
-  int field;
-  const char* element;
-} kRecordElements[] = {
-    {1, "version"}, {6, "publisher"},         {2, "location"},        {7, "installDate"},
-    {8, "size"},    {3, "registeredCompany"}, {4, "registeredOwner"}, {5, "productId"},
+// The fields after the name, in the order the report has always had them.
+const RecordField kReportOrder[] = {
+    kRecordVersion, kRecordPublisher,         kRecordLocation,        kRecordInstallDate,
+    kRecordSize,    kRecordRegisteredCompany, kRecordRegisteredOwner, kRecordProductId,
 };
 
 void WriteInstalled(const char* line) {
@@ -33,7 +30,7 @@ void WriteInstalled(const char* line) {
 
   char value[kElementValueCapacity + 1];
   std::memset(value, 0, sizeof(value));
-  g_pSwInfo->GetField(0, value);
+  g_pSwInfo->GetField(kRecordFields[kRecordName].number, value);
 
   // A system component's name carries the mark; an update keeps it.
   const char* type = "application";
@@ -53,12 +50,12 @@ void WriteInstalled(const char* line) {
   std::memset(startTag, 0, sizeof(startTag));
   wsprintfA(startTag, "<installed type=\"%s\">\n", type);
   g_pOut->WriteText(1, startTag);
-  g_pOut->WriteElement(2, "name", name);
+  g_pOut->WriteElement(2, kRecordFields[kRecordName].element, name);
 
-  for (const auto& element : kRecordElements) {
+  for (RecordField field : kReportOrder) {
     std::memset(value, 0, sizeof(value));
-    g_pSwInfo->GetField(element.field, value);
-    g_pOut->WriteElement(2, element.element, value);
+    g_pSwInfo->GetField(kRecordFields[field].number, value);
+    g_pOut->WriteElement(2, kRecordFields[field].element, value);
   }
   g_pOut->WriteText(1, "</installed>\n");
 }

@@ -2,7 +2,7 @@
 """sorvik-replay on the large machine: wall time, CPU time and peak memory of whole runs, for
 each section selection, as the Vista and as the XP generation.
 
-    python3 bench/replay_bench.py [--build build/bench] [--runs 7]
+    python3 bench/replay_bench.py [--build build/release] [--runs 7]
 
 Each run is a separate process (wait4 gives its own peak resident set); "/h" loads the
 profile and opens the manual, so it is the floor that the profile load alone costs. Prints
@@ -56,16 +56,16 @@ def run_once(replay, profile, command_line, workdir):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--build", default=os.path.join(SOURCE_DIR, "build", "bench"),
-                        help="the Release build folder (default build/bench)")
+    parser.add_argument("--build", default=os.path.join(SOURCE_DIR, "build", "release"),
+                        help="the release preset's build folder (default build/release)")
     parser.add_argument("--runs", type=int, default=7)
     arguments = parser.parse_args()
     replay = os.path.join(arguments.build, "sorvik-replay")
     generator = os.path.join(arguments.build, "bench", "make_large_machine")
     for program in (replay, generator):
         if not os.access(program, os.X_OK):
-            sys.exit("%s is missing: cmake --build %s --target sorvik-replay make_large_machine"
-                     % (program, arguments.build))
+            sys.exit("%s is missing: cmake --preset release && cmake --build --preset release"
+                     % program)
 
     root = tempfile.mkdtemp(prefix="replay-bench-")
     try:

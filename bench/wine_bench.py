@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """sorvik.exe under Wine on the large machine, against the process-start floor.
 
-    python3 bench/wine_bench.py [--build build/bench] [--runs 7] [--versions vista,winxp]
+    python3 bench/wine_bench.py [--build build/release] [--runs 7] [--versions vista,winxp]
 
 For each Windows version: a fresh prefix (tests/e2e/harness.py), the large machine's .reg
 files imported (each import timed: regedit /S, and the harness's read-back check), then,
@@ -205,8 +205,8 @@ def bench_version(version, profile, floor_exe, runs, expected):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--build", default=os.path.join(SOURCE_DIR, "build", "bench"),
-                        help="the native Release build folder (default build/bench)")
+    parser.add_argument("--build", default=os.path.join(SOURCE_DIR, "build", "release"),
+                        help="the release preset's build folder (default build/release)")
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--versions", default="vista,winxp")
     arguments = parser.parse_args()

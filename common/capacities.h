@@ -34,6 +34,16 @@ enum {
   kRecordLineCapacity = 1024,      // the part of a record line that SWInfo splits into fields
   kInstallDateTextCapacity = 32,   // a package's install date as the record writes it
 
+  // A software record's fields as SWInfo keeps them.
+  kSoftwareNameCapacity = 256,
+  kSoftwareVersionCapacity = 30,
+  kSoftwarePublisherCapacity = 80,
+  kSoftwareLocationCapacity = 256,
+  kSoftwareRegisteredCapacity = 80,  // the registered company, and the owner
+  kSoftwareProductIdCapacity = 80,
+  kSoftwareInstallDateCapacity = 20,
+  kSoftwareSizeCapacity = 20,
+
   // The identity and the operating system.
   kOsNameCapacity = 1024,           // the composed operating system name
   kServicePackTextCapacity = 128,   // the service pack text of the version record

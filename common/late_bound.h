@@ -18,6 +18,7 @@ struct IsWinapi<Result(WINAPI*)(Arguments...)> : std::true_type {};
 }  // namespace late_bound
 
 // The function `name` of `module`, or nullptr when the module or the function is missing.
+// KERNEL32.DLL's functions are found through LookUpKernelFunction below.
 // FARPROC's own signature is not the function's; going through void(*)() says so.
 template <class Function>
 Function LookUpFunction(HMODULE module, const char* name) {
@@ -27,4 +28,11 @@ Function LookUpFunction(HMODULE module, const char* name) {
   FARPROC address = GetProcAddress(module, name);
   if (address == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+// The function `name` of KERNEL32.DLL, or nullptr where this Windows lacks it. The kernel is
+// mapped into every process, so its module handle is enough: nothing is loaded or released.
+template <class Function>
+Function LookUpKernelFunction(const char* name) {
+  return LookUpFunction<Function>(GetModuleHandleA("KERNEL32.DLL"), name);
 }

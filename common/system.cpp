@@ -6,7 +6,7 @@
 
 WORD GetNativeArchitecture() {
   PGETNATIVESYSTEMINFO getNativeSystemInfo =
-      LookUpFunction<PGETNATIVESYSTEMINFO>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+      LookUpKernelFunction<PGETNATIVESYSTEMINFO>("GetNativeSystemInfo");
   if (getNativeSystemInfo == nullptr) return PROCESSOR_ARCHITECTURE_UNKNOWN;
   SYSTEM_INFO system;
   std::memset(&system, 0, sizeof(system));

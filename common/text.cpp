@@ -20,7 +20,7 @@ bool BoundedAppend(char* target, const char* source, int capacity) {
   return taken == length;
 }
 
-bool FormatPath(char* area, int capacity, const char* format, const char* text) {
+bool BoundedFormat(char* area, int capacity, const char* format, const char* text) {
   // wsprintfA fills at most 1024 bytes, terminator included: a longer result would be cut.
   size_t length = std::strlen(format) - 2 + std::strlen(text);
   if (capacity <= 0 || length > static_cast<size_t>(capacity) || length > 1023) return false;

@@ -14,7 +14,7 @@ bool BoundedAppend(char* target, const char* source, int capacity);
 
 // Formats `format`, which holds one "%s", with `text` into `area` (capacity plus terminator).
 // Returns false, leaving the area untouched, when the result would not fit.
-bool FormatPath(char* area, int capacity, const char* format, const char* text);
+bool BoundedFormat(char* area, int capacity, const char* format, const char* text);
 
 // The same three for an area whose type carries its capacity (the array's size less the
 // terminator), as every fixed area of the system is declared.
@@ -29,9 +29,9 @@ bool BoundedAppend(char (&target)[N], const char* source) {
   return BoundedAppend(target, source, static_cast<int>(N - 1));
 }
 template <size_t N>
-bool FormatPath(char (&area)[N], const char* format, const char* text) {
+bool BoundedFormat(char (&area)[N], const char* format, const char* text) {
   static_assert(N > 1, "an area holds a capacity and a terminator");
-  return FormatPath(area, static_cast<int>(N - 1), format, text);
+  return BoundedFormat(area, static_cast<int>(N - 1), format, text);
 }
 
 // Whole-text comparison that folds only the ASCII letters (lstrcmpiA would also fold

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kMaxReportBytes = 64ull << 20;
 
 bool IsReportName(const fs::path& path) {
-  std::string extension = path.extension().u8string();
+  std::string extension = PathToUtf8(path.extension());
   if (extension.size() != 4 || extension[0] != '.') return false;
   for (std::size_t i = 1; i < 4; ++i) {
     char c = extension[i];
@@ -101,7 +101,12 @@ class IngestRun {
 
 void IngestRun::Reject(const fs::path& path, const std::string& reason) {
   progress_.Clear();
-  errors_ << PathToUtf8(path) << ": " << reason << "\n";
+  // One line per file, even for a name with a line break in it.
+  std::string name = PathToUtf8(path);
+  for (char& c : name) {
+    if (c == '\n' || c == '\r') c = '?';
+  }
+  errors_ << name << ": " << reason << "\n";
   ++counts_.rejected;
 }
 
@@ -115,17 +120,27 @@ void IngestRun::AddPath(const fs::path& given) {
   Reject(path, fs::exists(status) ? "not a file or folder" : "no such file or folder");
 }
 
-void IngestRun::AddFolder(const fs::path& folder) {
-  std::error_code error;
-  // Symbolic links to folders are not followed: no loops, and no way out of the share.
-  fs::recursive_directory_iterator entry(folder, fs::directory_options::none, error);
-  for (; !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
-    std::error_code type_error;
-    if (IsReportName(entry->path()) && entry->is_regular_file(type_error)) {
-      AddFile(entry->path());
+void IngestRun::AddFolder(const fs::path& top) {
+  // A walk of our own rather than recursive_directory_iterator: one folder that can't be read
+  // is reported and skipped instead of ending the walk or passing unnoticed. Symbolic links to
+  // folders are not followed: no loops, and no way out of the share.
+  std::vector<fs::path> pending{top};
+  while (!pending.empty()) {
+    fs::path folder = std::move(pending.back());
+    pending.pop_back();
+    std::error_code error;
+    fs::directory_iterator entry(folder, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+      std::error_code type_error;
+      // Only regular files are opened: a fifo or device named *.xml would block or never end.
+      if (!entry->is_symlink(type_error) && entry->is_directory(type_error)) {
+        pending.push_back(entry->path());
+      } else if (IsReportName(entry->path()) && entry->is_regular_file(type_error)) {
+        AddFile(entry->path());
+      }
     }
+    if (error) Reject(folder, "can't be searched: " + error.message());
   }
-  if (error) Reject(folder, "can't be searched: " + error.message());
 }
 
 bool IngestRun::ReadWhole(const fs::path& path, const FileFacts& facts, std::string* data,

@@ -1,5 +1,5 @@
 // sorvik-fleet: a folder of sorvik reports becomes one SQLite database, a page and CSV files.
-#include <cstring>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -90,6 +90,9 @@ int main(int argc, char** argv) {
   } catch (const fleet::SqlError& e) {
     // The database failed under us (disk full, I/O error): every committed report stays.
     std::cerr << "sorvik-fleet: database: " << e.what() << "\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    std::cerr << "sorvik-fleet: " << e.what() << "\n";
     return kExitFailure;
   }
   return Usage();

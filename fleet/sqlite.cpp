@@ -118,7 +118,9 @@ std::string Statement::Text(int column) const {
                      static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-Transaction::Transaction(Database& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Database& db, Kind kind) : db_(db) {
+  db_.Exec(kind == Kind::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+}
 
 Transaction::~Transaction() {
   if (open_) sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -74,10 +74,12 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// BEGIN IMMEDIATE on construction, ROLLBACK unless committed.
+// BEGIN on construction (IMMEDIATE: take the write lock at once), ROLLBACK unless committed.
 class Transaction {
  public:
-  explicit Transaction(Database& db);
+  enum class Kind { kRead, kWrite };
+
+  explicit Transaction(Database& db, Kind kind = Kind::kWrite);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;

@@ -137,13 +137,8 @@ void CHwFetcher::CollapseSpaces(char* text, int count) {
 
 bool CHwFetcher::GetRam(char* buffer, int capacity) {
   std::memset(WorkText, 0, sizeof(WorkText));
-  PGLOBALMEMORYSTATUSEX statusEx = nullptr;
-  HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
-  if (kernel != nullptr) {
-    statusEx = LookUpFunction<PGLOBALMEMORYSTATUSEX>(kernel, "GlobalMemoryStatusEx");
-    // The kernel stays mapped for the life of the process; only the count drops.
-    FreeLibrary(kernel);
-  }
+  PGLOBALMEMORYSTATUSEX statusEx =
+      LookUpKernelFunction<PGLOBALMEMORYSTATUSEX>("GlobalMemoryStatusEx");
 
   double megabytes = 0;
   if (statusEx != nullptr) {
@@ -172,17 +167,15 @@ ULONGLONG CHwFetcher::GetFreeBytes(const char* rootPath) { return MeasureDrive(r
 ULONGLONG CHwFetcher::GetTotalBytes(const char* rootPath) { return MeasureDrive(rootPath, true); }
 
 ULONGLONG CHwFetcher::MeasureDrive(const char* rootPath, bool wantTotal) {
-  HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
-  if (kernel != nullptr) {
-    PGETDISKFREESPACEEXA freeSpaceEx =
-        LookUpFunction<PGETDISKFREESPACEEXA>(kernel, "GetDiskFreeSpaceExA");
+  PGETDISKFREESPACEEXA freeSpaceEx =
+      LookUpKernelFunction<PGETDISKFREESPACEEXA>("GetDiskFreeSpaceExA");
+  if (freeSpaceEx != nullptr) {
     ULARGE_INTEGER available, total, free;
     std::memset(&available, 0, sizeof(available));
     std::memset(&total, 0, sizeof(total));
     std::memset(&free, 0, sizeof(free));
-    bool measured = freeSpaceEx != nullptr && freeSpaceEx(rootPath, &available, &total, &free);
-    FreeLibrary(kernel);
-    if (measured) return wantTotal ? total.QuadPart : available.QuadPart;
+    if (freeSpaceEx(rootPath, &available, &total, &free))
+      return wantTotal ? total.QuadPart : available.QuadPart;
   }
 
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;

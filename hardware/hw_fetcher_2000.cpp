@@ -25,7 +25,7 @@ bool OpenInstanceDevice(HKEY key, int index, const char* skipMarker, KeyHolder& 
   if (!ReadValueText(key, valueName, instance)) return false;
   if (skipMarker != nullptr && std::strstr(instance, skipMarker) != nullptr) return false;
   char path[kKeyPathCapacity + 1];
-  if (!FormatPath(path, kDevicePathFormat, instance)) return false;
+  if (!BoundedFormat(path, kDevicePathFormat, instance)) return false;
   return device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE);
 }
 
@@ -95,7 +95,7 @@ bool CHwFetcher2000::WalkService(const char* serviceName, const char* skipMarker
                                  EntryReducer reduce, char* buffer, int capacity) {
   char enumPath[kKeyPathCapacity + 1];
   KeyHolder enumKey;
-  if (!FormatPath(enumPath, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum", serviceName) ||
+  if (!BoundedFormat(enumPath, "SYSTEM\\CurrentControlSet\\Services\\%s\\Enum", serviceName) ||
       !enumKey.Open(HKEY_LOCAL_MACHINE, enumPath, KEY_QUERY_VALUE))
     return AnswerNone(buffer, capacity);
 

@@ -29,7 +29,7 @@ bool CHwFetcher9598Me::GetDevicesOfClass(const char* className, char* buffer, in
     if (!ReadValueText(nodes.Child(), "HardWareKey", hardwareKey)) continue;
 
     char path[kKeyPathCapacity + 1];
-    if (!FormatPath(path, "Enum\\%s", hardwareKey)) continue;
+    if (!BoundedFormat(path, "Enum\\%s", hardwareKey)) continue;
     KeyHolder device;
     if (!device.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE)) continue;
     char deviceClass[kDeviceValueCapacity + 1];

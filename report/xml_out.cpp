@@ -91,13 +91,13 @@ bool CXmlOut::WriteElement(int level, const char* name, const char* value) {
   char line[kReportTextCapacity + 1];
   WCHAR wide[kReportTextCapacity + 1];
   if (value == nullptr || value[0] == '\0') {
-    if (!FormatPath(line, "<%s />\n", name)) return false;
+    if (!BoundedFormat(line, "<%s />\n", name)) return false;
     std::memset(wide, 0, sizeof wide);
     return ToWide(line, wide, kReportTextCapacity) && WriteWide(wide);
   }
 
   // The tag areas hold 80 units, which keeps element names to 76 characters.
-  if (!FormatPath(line, "<%s>", name)) return false;
+  if (!BoundedFormat(line, "<%s>", name)) return false;
   std::memset(wide, 0, sizeof wide);
   if (!ToWide(line, wide, kTagCapacity) || !WriteWide(wide)) return false;
 
@@ -105,7 +105,7 @@ bool CXmlOut::WriteElement(int level, const char* name, const char* value) {
   std::memset(wide, 0, sizeof wide);
   if (!ToWide(line, wide, kReportTextCapacity) || !WriteWide(wide)) return false;
 
-  if (!FormatPath(line, "</%s>\n", name)) return false;
+  if (!BoundedFormat(line, "</%s>\n", name)) return false;
   std::memset(wide, 0, sizeof wide);
   return ToWide(line, wide, kTagCapacity) && WriteWide(wide);
 }

@@ -7,9 +7,6 @@
 
 namespace {
 
-const char* const kRecordMarkers[kRecordFieldCount - 1] = {"/1", "/2", "/3", "/4",
-                                                           "/5", "/6", "/7", "/8"};
-
 typedef char LineCopy[kRecordLineCapacity + 1];
 
 // A fresh working copy of a record line: its first kRecordLineCapacity characters, zero-filled
@@ -28,8 +25,6 @@ void TakeField(const char* start, const RecordFieldArea& field) {
 
 const char kSystemComponentMark[] = "+";
 
-const char* RecordMarker(int number) { return kRecordMarkers[number - 1]; }
-
 // The text goes out in pieces of a small area rather than a byte at a time or through a copy
 // of the whole value.
 void WriteRecordText(FILE* file, const char* text) {
@@ -47,19 +42,24 @@ void WriteRecordText(FILE* file, const char* text) {
   if (used > 0) std::fwrite(piece, 1, used, file);
 }
 
-RecordLineWriter::RecordLineWriter(FILE* file, bool systemComponent) : file_(file), next_(1) {
+RecordLineWriter::RecordLineWriter(FILE* file, bool systemComponent) : file_(file), next_(0) {
   if (systemComponent) std::fputs(kSystemComponentMark, file_);
 }
 
-void RecordLineWriter::Field(const char* text) {
-  if (next_ > kRecordFieldCount) return;
-  if (text != nullptr) WriteRecordText(file_, text);
-  std::fputs(next_ < kRecordFieldCount ? RecordMarker(next_) : "\n", file_);
-  ++next_;
+void RecordLineWriter::Field(RecordField field, const char* text) {
+  if (field < next_) return;
+  while (next_ < field) Close(nullptr);
+  Close(text);
 }
 
 void RecordLineWriter::Finish() {
-  while (next_ <= kRecordFieldCount) Field(nullptr);
+  while (next_ < kRecordFieldCount) Close(nullptr);
+}
+
+void RecordLineWriter::Close(const char* text) {
+  if (text != nullptr) WriteRecordText(file_, text);
+  std::fputs(kRecordFields[next_].closingMarker, file_);
+  ++next_;
 }
 
 bool HasSystemComponentMark(const char* name) {
@@ -78,22 +78,22 @@ void TrimRecordLineEnd(char* text) {
 void SplitRecordLine(const char* line, const RecordFieldArea (&fields)[kRecordFieldCount]) {
   LineCopy copy;
   CopyLine(copy, line);
-  char* nameEnd = std::strstr(copy, RecordMarker(1));
+  char* nameEnd = std::strstr(copy, kRecordFields[kRecordName].closingMarker);
   if (nameEnd != nullptr) *nameEnd = '\0';
   TakeField(copy, fields[0]);
   if (nameEnd == nullptr) return;
 
-  for (int number = 2; number < kRecordFieldCount; ++number) {
+  for (int field = kRecordVersion; field < kRecordSize; ++field) {
     CopyLine(copy, line);
-    char* opening = std::strstr(copy, RecordMarker(number - 1));
-    char* closing = std::strstr(copy, RecordMarker(number));
+    char* opening = std::strstr(copy, kRecordFields[field - 1].closingMarker);
+    char* closing = std::strstr(copy, kRecordFields[field].closingMarker);
     if (opening == nullptr || closing == nullptr) continue;
     *closing = '\0';
-    TakeField(opening + kRecordMarkerLength, fields[number - 1]);
+    TakeField(opening + kRecordMarkerLength, fields[field]);
   }
 
+  // The last field runs to the end of the line; its line feed is trimmed, not searched for.
   CopyLine(copy, line);
-  char* lastStart = std::strstr(copy, RecordMarker(kRecordFieldCount - 1));
-  if (lastStart != nullptr)
-    TakeField(lastStart + kRecordMarkerLength, fields[kRecordFieldCount - 1]);
+  char* lastStart = std::strstr(copy, kRecordFields[kRecordSize - 1].closingMarker);
+  if (lastStart != nullptr) TakeField(lastStart + kRecordMarkerLength, fields[kRecordSize]);
 }

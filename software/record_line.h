@@ -7,20 +7,54 @@
 #include <cstddef>
 #include <cstdio>
 
-enum { kRecordFieldCount = 9, kRecordMarkerLength = 2 };
+#include "common/capacities.h"
+
+// The fields in the order of the line.
+enum RecordField {
+  kRecordName,
+  kRecordVersion,
+  kRecordPublisher,
+  kRecordLocation,
+  kRecordRegisteredCompany,
+  kRecordRegisteredOwner,
+  kRecordProductId,
+  kRecordInstallDate,
+  kRecordSize,
+  kRecordFieldCount
+};
+enum { kRecordMarkerLength = 2 };
+
+// What each field is: the marker that closes it in the line, the uninstall entry's value it is
+// read from, how much of it SWInfo keeps, the number SWInfo::GetField hands it out by, and
+// its report element.
+struct RecordFieldInfo {
+  const char* closingMarker;
+  const char* uninstallValue;
+  int capacity;
+  int number;
+  const char* element;
+};
+constexpr RecordFieldInfo kRecordFields[kRecordFieldCount] = {
+    {"/1", "DisplayName", kSoftwareNameCapacity, 0, "name"},
+    {"/2", "DisplayVersion", kSoftwareVersionCapacity, 1, "version"},
+    {"/3", "Publisher", kSoftwarePublisherCapacity, 6, "publisher"},
+    {"/4", "InstallLocation", kSoftwareLocationCapacity, 2, "location"},
+    {"/5", "RegCompany", kSoftwareRegisteredCapacity, 3, "registeredCompany"},
+    {"/6", "RegOwner", kSoftwareRegisteredCapacity, 4, "registeredOwner"},
+    {"/7", "ProductID", kSoftwareProductIdCapacity, 5, "productId"},
+    {"/8", "InstallDate", kSoftwareInstallDateCapacity, 7, "installDate"},
+    {"\n", "EstimatedSize", kSoftwareSizeCapacity, 8, "size"},
+};
 
 extern const char kSystemComponentMark[];
-
-// The marker that closes field `number` (1 to 8): "/1" to "/8".
-const char* RecordMarker(int number);
 
 // Writes a registry text into a record line. A line break (or the end-of-file mark that a
 // text-mode read on Windows stops at) inside a value becomes a blank, so that one product is
 // always one line.
 void WriteRecordText(FILE* file, const char* text);
 
-// Writes one record line field by field, in order. Every field is closed as it is written, so
-// all eight markers stand in the line whether or not the fields hold text.
+// Writes one record line field by field, in line order. Every field is closed as it is written,
+// so all eight markers stand in the line whether or not the fields hold text.
 class RecordLineWriter {
  public:
   // Starts the line, with the system-component mark when asked.
@@ -28,15 +62,17 @@ class RecordLineWriter {
   RecordLineWriter(const RecordLineWriter&) = delete;
   RecordLineWriter& operator=(const RecordLineWriter&) = delete;
 
-  // Writes `text` as the next field and closes it: with its marker, the ninth with the line
-  // feed. Nothing is written once the line has ended.
-  void Field(const char* text);
+  // Closes the fields before `field` not written yet, empty, then writes `text` as `field` and
+  // closes it. A field at or behind one already written is ignored.
+  void Field(RecordField field, const char* text);
   // Closes the fields not written yet, empty, and so ends the line.
   void Finish();
 
  private:
+  void Close(const char* text);
+
   FILE* file_;
-  int next_;  // the number of the next field, kRecordFieldCount + 1 once the line has ended
+  int next_;  // the next field to write, kRecordFieldCount once the line has ended
 };
 
 // Whether field 1 as read back, `name`, starts with the system-component mark, and the name

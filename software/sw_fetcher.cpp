@@ -13,11 +13,6 @@ namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The values of the fields between the display name and the size, in the order of the line.
-const char* const kTextFieldValues[] = {"DisplayVersion", "Publisher", "InstallLocation",
-                                        "RegCompany",     "RegOwner",  "ProductID",
-                                        "InstallDate"};
-
 }  // namespace
 
 CSwFetcher::CSwFetcher() {}
@@ -69,22 +64,27 @@ int CSwFetcher::WriteUninstallKey(FILE* file, HKEY root, REGSAM view) {
   char value[kUninstallValueCapacity + 1];
   while (entries.NextChild(KEY_QUERY_VALUE | view)) {
     HKEY entry = entries.Child();
-    if (!ReadValueText(entry, "DisplayName", value)) continue;
+    if (!ReadValueText(entry, kRecordFields[kRecordName].uninstallValue, value)) continue;
     ++recordCount;
 
     DWORD systemComponent = 0;
     RecordLineWriter line(
         file, ReadValueDword(entry, "SystemComponent", &systemComponent) && systemComponent == 1);
-    line.Field(value);
-    for (const char* valueName : kTextFieldValues)
-      line.Field(ReadValueText(entry, valueName, value) ? value : "");
+    line.Field(kRecordName, value);
+    for (int field = kRecordVersion; field < kRecordSize; ++field) {
+      const char* valueName = kRecordFields[field].uninstallValue;
+      line.Field(static_cast<RecordField>(field),
+                 ReadValueText(entry, valueName, value) ? value : "");
+    }
 
+    // The size is a number of kilobytes, not a text.
     char size[kIntTextCapacity + 1];
     std::memset(size, 0, sizeof(size));
     DWORD estimatedSize = 0;
-    if (ReadValueDword(entry, "EstimatedSize", &estimatedSize) && estimatedSize != 0)
+    if (ReadValueDword(entry, kRecordFields[kRecordSize].uninstallValue, &estimatedSize) &&
+        estimatedSize != 0)
       wsprintfA(size, "%d", static_cast<int>(estimatedSize));
-    line.Field(size);
+    line.Field(kRecordSize, size);
   }
   return recordCount;
 }

@@ -84,18 +84,15 @@ int CSwFetcherVista::WritePackageRecords(FILE* file) {
 void CSwFetcherVista::WritePackageRecord(FILE* file, HKEY package, const char* keyName,
                                          const char* displayName) {
   RecordLineWriter line(file, false);
-  line.Field(displayName);
+  line.Field(kRecordName, displayName);
   char text[kPackageValueCapacity + 1];
   std::memset(text, 0, sizeof(text));
-  line.Field(GetPackageVersion(keyName, text, kPackageValueCapacity) ? text : "");
-  line.Field("Microsoft Corporation");
-  line.Field(ReadValueText(package, "InstallLocation", text) ? text : "");
-  line.Field("");
-  line.Field("");
-  line.Field("");
+  line.Field(kRecordVersion, GetPackageVersion(keyName, text, kPackageValueCapacity) ? text : "");
+  line.Field(kRecordPublisher, "Microsoft Corporation");
+  line.Field(kRecordLocation, ReadValueText(package, "InstallLocation", text) ? text : "");
   char date[kInstallDateTextCapacity + 1];
   FormatInstallDate(package, date);
-  line.Field(date);
+  line.Field(kRecordInstallDate, date);
   line.Finish();
 }
 

@@ -5,22 +5,40 @@
 #include "common/text.h"
 #include "software/record_line.h"
 
+namespace {
+
+constexpr bool HoldsCapacity(size_t areaSize, RecordField field) {
+  return areaSize == static_cast<size_t>(kRecordFields[field].capacity) + 1;
+}
+static_assert(HoldsCapacity(sizeof(SWInfo::Name), kRecordName) &&
+                  HoldsCapacity(sizeof(SWInfo::Version), kRecordVersion) &&
+                  HoldsCapacity(sizeof(SWInfo::Publisher), kRecordPublisher) &&
+                  HoldsCapacity(sizeof(SWInfo::Location), kRecordLocation) &&
+                  HoldsCapacity(sizeof(SWInfo::RegisteredCompany), kRecordRegisteredCompany) &&
+                  HoldsCapacity(sizeof(SWInfo::RegisteredOwner), kRecordRegisteredOwner) &&
+                  HoldsCapacity(sizeof(SWInfo::ProductId), kRecordProductId) &&
+                  HoldsCapacity(sizeof(SWInfo::InstallDate), kRecordInstallDate) &&
+                  HoldsCapacity(sizeof(SWInfo::Size), kRecordSize),
+              "each field's area holds the capacity the record's table gives it");
+
+}  // namespace
+
 SWInfo::SWInfo() { Clear(); }
 SWInfo::~SWInfo() {}
 
-void SWInfo::Clear() {
-  std::memset(Name, 0, sizeof(Name));
-  std::memset(Version, 0, sizeof(Version));
-  std::memset(Publisher, 0, sizeof(Publisher));
-  std::memset(Location, 0, sizeof(Location));
-  std::memset(RegisteredCompany, 0, sizeof(RegisteredCompany));
-  std::memset(RegisteredOwner, 0, sizeof(RegisteredOwner));
-  std::memset(ProductId, 0, sizeof(ProductId));
-  std::memset(InstallDate, 0, sizeof(InstallDate));
-  std::memset(Size, 0, sizeof(Size));
+void SWInfo::GetAreas(RecordFieldArea (&areas)[kRecordFieldCount]) {
+  const RecordFieldArea lineOrder[kRecordFieldCount] = {
+      FieldArea(Name),      FieldArea(Version),           FieldArea(Publisher),
+      FieldArea(Location),  FieldArea(RegisteredCompany), FieldArea(RegisteredOwner),
+      FieldArea(ProductId), FieldArea(InstallDate),       FieldArea(Size)};
+  for (int field = 0; field < kRecordFieldCount; ++field) areas[field] = lineOrder[field];
 }
 
-void SWInfo::TrimLineEnd(char* text) { TrimRecordLineEnd(text); }
+void SWInfo::Clear() {
+  RecordFieldArea areas[kRecordFieldCount];
+  GetAreas(areas);
+  for (const RecordFieldArea& area : areas) std::memset(area.text, 0, area.capacity + 1);
+}
 
 void SWInfo::MakeUpper(char* text) {
   for (char* p = text; *p != '\0'; ++p)
@@ -30,24 +48,24 @@ void SWInfo::MakeUpper(char* text) {
 int SWInfo::ParseLine(const char* line) {
   if (line == nullptr || line[0] == '\0') return 0;
   Clear();
-  const RecordFieldArea fields[kRecordFieldCount] = {
-      FieldArea(Name),      FieldArea(Version),           FieldArea(Publisher),
-      FieldArea(Location),  FieldArea(RegisteredCompany), FieldArea(RegisteredOwner),
-      FieldArea(ProductId), FieldArea(InstallDate),       FieldArea(Size)};
-  SplitRecordLine(line, fields);
+  RecordFieldArea areas[kRecordFieldCount];
+  GetAreas(areas);
+  SplitRecordLine(line, areas);
   return 1;
 }
 
+// Numbered as the report has always asked for them, not in the order of the line.
 int SWInfo::GetField(int index, char* output) {
-  // Numbered as the report has always asked for them, not in the order of the line.
-  const char* const fields[] = {
-      Name,      Version,     Location, RegisteredCompany, RegisteredOwner, ProductId,
-      Publisher, InstallDate, Size};
-  if (index < 0 || index > 8) return 0;
-  const char* field = fields[index];
-  if (field[0] == '\0') return 0;
-  std::memcpy(output, field, std::strlen(field) + 1);
-  return 1;
+  RecordFieldArea areas[kRecordFieldCount];
+  GetAreas(areas);
+  for (int field = 0; field < kRecordFieldCount; ++field) {
+    if (kRecordFields[field].number != index) continue;
+    const char* text = areas[field].text;
+    if (text[0] == '\0') return 0;
+    std::memcpy(output, text, std::strlen(text) + 1);
+    return 1;
+  }
+  return 0;
 }
 
 int SWInfo::IsUpdate() {

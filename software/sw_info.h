@@ -1,6 +1,9 @@
 // SWInfo: one software record line split into its nine fields.
 #pragma once
 
+#include "common/capacities.h"
+#include "software/record_line.h"
+
 class SWInfo {
  public:
   SWInfo();
@@ -10,16 +13,19 @@ class SWInfo {
   int GetField(int index, char* output);
   int IsUpdate();
   void Clear();
-  static void TrimLineEnd(char* text);
   static void MakeUpper(char* text);
 
-  char Name[256 + 1];
-  char Version[30 + 1];
-  char Publisher[80 + 1];
-  char Location[256 + 1];
-  char RegisteredCompany[80 + 1];
-  char RegisteredOwner[80 + 1];
-  char ProductId[80 + 1];
-  char InstallDate[20 + 1];
-  char Size[20 + 1];
+  char Name[kSoftwareNameCapacity + 1];
+  char Version[kSoftwareVersionCapacity + 1];
+  char Publisher[kSoftwarePublisherCapacity + 1];
+  char Location[kSoftwareLocationCapacity + 1];
+  char RegisteredCompany[kSoftwareRegisteredCapacity + 1];
+  char RegisteredOwner[kSoftwareRegisteredCapacity + 1];
+  char ProductId[kSoftwareProductIdCapacity + 1];
+  char InstallDate[kSoftwareInstallDateCapacity + 1];
+  char Size[kSoftwareSizeCapacity + 1];
+
+ private:
+  // The nine areas in the order of the line, each with the capacity its type carries.
+  void GetAreas(RecordFieldArea (&areas)[kRecordFieldCount]);
 };

@@ -265,8 +265,7 @@ const char* ModernBaseName(const OSVERSIONINFOEXA& version) {
 // function is missing or does not answer.
 bool AskProductType(DWORD major, DWORD minor, WORD servicePackMajor, WORD servicePackMinor,
                     DWORD* productType) {
-  PGETPRODUCTINFO getProductInfo =
-      LookUpFunction<PGETPRODUCTINFO>(GetModuleHandleA("KERNEL32.DLL"), "GetProductInfo");
+  PGETPRODUCTINFO getProductInfo = LookUpKernelFunction<PGETPRODUCTINFO>("GetProductInfo");
   return getProductInfo != nullptr &&
          getProductInfo(major, minor, servicePackMajor, servicePackMinor, productType);
 }

@@ -54,7 +54,6 @@ class Machine {
   std::vector<std::string> openedKeyPaths;  // root-relative paths of successful opens
   DWORD lastError = 0;                      // what GetLastError would say after a failed call
   int socketStarts = 0;  // successful WSAStartup calls not yet matched by WSACleanup
-  int libraryLoads = 0;  // successful LoadLibraryA calls not yet matched by FreeLibrary
 
   int OpenHandleCount() const;  // registry handles opened and not yet closed
 

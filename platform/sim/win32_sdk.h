@@ -326,9 +326,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 int WINAPI GetSystemMetrics(int nIndex);
 void WINAPI GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
-HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
-BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
 
 // Memory and drives

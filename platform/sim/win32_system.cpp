@@ -149,22 +149,6 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   return module != nullptr ? module : sim::Fail(machine, sim::kErrorModNotFound, module);
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
-  Machine& machine = sim::Enter("LoadLibraryA");
-  HMODULE module = lpLibFileName != nullptr ? KnownModule(lpLibFileName) : nullptr;
-  if (module == nullptr) return sim::Fail(machine, sim::kErrorModNotFound, module);
-  ++machine.libraryLoads;
-  return module;
-}
-
-BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
-  Machine& machine = sim::Enter("FreeLibrary");
-  if (hLibModule != kKernel32 && hLibModule != kWinspool && hLibModule != kExeModule)
-    return sim::Fail(machine, sim::kErrorModNotFound, FALSE);
-  --machine.libraryLoads;
-  return TRUE;
-}
-
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   Machine& machine = sim::Enter("GetProcAddress");
   const Facts& facts = machine.facts;

@@ -68,16 +68,16 @@ TEST(EscapeText, MapsTheFiveSpecialBytesAndNeverCutsAnEntity) {
   for (const auto& c : cases) EXPECT_EQ(c.second, Escaped(c.first)) << c.first.substr(0, 40);
 }
 
-// wsprintfA fills at most 1024 bytes with the terminator (measured under Wine): FormatPath
+// wsprintfA fills at most 1024 bytes with the terminator (measured under Wine): BoundedFormat
 // refuses what it would cut, and what does not fit the area, and leaves the area alone.
-TEST(FormatPath, RefusesWhatWsprintfWouldCut) {
+TEST(BoundedFormat, RefusesWhatWsprintfWouldCut) {
   char area[2000 + 1] = "#";
-  EXPECT_FALSE(FormatPath(area, 2000, "<%s>", std::string(1022, 'n').c_str()));
-  EXPECT_FALSE(FormatPath(area, 9, "<%s>", "12345678"));
+  EXPECT_FALSE(BoundedFormat(area, 2000, "<%s>", std::string(1022, 'n').c_str()));
+  EXPECT_FALSE(BoundedFormat(area, 9, "<%s>", "12345678"));
   EXPECT_EQ('#', area[0]);
-  EXPECT_TRUE(FormatPath(area, 2000, "<%s>", std::string(1021, 'n').c_str()));
+  EXPECT_TRUE(BoundedFormat(area, 2000, "<%s>", std::string(1021, 'n').c_str()));
   EXPECT_EQ(size_t{1023}, std::strlen(area));
-  EXPECT_TRUE(FormatPath(area, 9, "<%s>", "1234567") && std::string(area) == "<1234567>");
+  EXPECT_TRUE(BoundedFormat(area, 9, "<%s>", "1234567") && std::string(area) == "<1234567>");
 }
 
 TEST_F(XmlOutTest, TheEncoderAtItsEdges) {
