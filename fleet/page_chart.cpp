@@ -53,7 +53,7 @@ std::string BarChartSvg(const std::string& title, const std::vector<Bar>& bars) 
            "\" width=\"" + std::to_string(length) + "\" height=\"" + std::to_string(kBarHeight) +
            "\"/>";
     svg += "<text x=\"" + std::to_string(kLabelWidth + length + 6) + "\" y=\"" + baseline +
-           "\" class=\"count\">" + std::to_string(bar.count) + "</text></g>";
+           "\" class=\"count\">" + GroupDigits(bar.count) + "</text></g>";
     y += kRowHeight;
   }
   return svg + "</svg>";
