@@ -1,4 +1,4 @@
-// The six collector objects of a run, owned from CreateObjects to DestroyObjects.
+// The seven collector objects of a run, owned from CreateObjects to DestroyObjects.
 #pragma once
 
 class CSorvikOut;
@@ -7,6 +7,7 @@ class SWInfo;
 class COsInfo;
 class CSwFetcher;
 class CHwFetcher;
+class CSystemInfo;
 
 extern CSorvikOut* g_pOut;
 extern CPcFetcher* g_pPcFetcher;
@@ -14,3 +15,4 @@ extern SWInfo* g_pSwInfo;
 extern COsInfo* g_pOsInfo;
 extern CSwFetcher* g_pSwFetcher;
 extern CHwFetcher* g_pHwFetcher;
+extern CSystemInfo* g_pSystemInfo;

@@ -17,6 +17,7 @@
 #include "software/sw_info.h"
 #include "sysid/os_info.h"
 #include "sysid/pc_fetcher.h"
+#include "sysid/system_info.h"
 
 CSorvikOut* g_pOut = nullptr;
 CPcFetcher* g_pPcFetcher = nullptr;
@@ -24,6 +25,7 @@ SWInfo* g_pSwInfo = nullptr;
 COsInfo* g_pOsInfo = nullptr;
 CSwFetcher* g_pSwFetcher = nullptr;
 CHwFetcher* g_pHwFetcher = nullptr;
+CSystemInfo* g_pSystemInfo = nullptr;
 
 const char kManualAddress[] = "http://sorvik.example.org/sorvik/manual/";
 
@@ -95,15 +97,17 @@ bool CreateObjects() {
   g_pOsInfo = nullptr;
   g_pSwFetcher = nullptr;
   g_pHwFetcher = nullptr;
+  g_pSystemInfo = nullptr;
 
   g_pOut = new (std::nothrow) CSorvikOut;
   g_pPcFetcher = new (std::nothrow) CPcFetcher;
   g_pSwInfo = new (std::nothrow) SWInfo;
   g_pOsInfo = new (std::nothrow) COsInfo;
+  g_pSystemInfo = new (std::nothrow) CSystemInfo;
   if (g_pOsInfo == nullptr) return false;
 
   int generation = g_pOsInfo->GetOsGeneration();
-  if (generation == kOsVista) {
+  if (generation == kOsVistaAndLater) {
     g_pSwFetcher = new (std::nothrow) CSwFetcherVista;
   } else {
     g_pSwFetcher = new (std::nothrow) CSwFetcher;
@@ -116,7 +120,7 @@ bool CreateObjects() {
     case kOsServer2003:
       g_pHwFetcher = new (std::nothrow) CHwFetcher2003;
       break;
-    case kOsVista:
+    case kOsVistaAndLater:
       g_pHwFetcher = new (std::nothrow) CHwFetcherVista;
       break;
     case kOsWinXp:
@@ -126,7 +130,8 @@ bool CreateObjects() {
   }
 
   return g_pOut != nullptr && g_pPcFetcher != nullptr && g_pSwInfo != nullptr &&
-         g_pOsInfo != nullptr && g_pSwFetcher != nullptr && g_pHwFetcher != nullptr;
+         g_pOsInfo != nullptr && g_pSwFetcher != nullptr && g_pHwFetcher != nullptr &&
+         g_pSystemInfo != nullptr;
 }
 
 void RunReport(OutPath& outPath, bool device, bool software) {
@@ -154,4 +159,6 @@ void DestroyObjects() {
   g_pSwInfo = nullptr;
   delete g_pHwFetcher;
   g_pHwFetcher = nullptr;
+  delete g_pSystemInfo;
+  g_pSystemInfo = nullptr;
 }

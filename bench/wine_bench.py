@@ -26,7 +26,7 @@ import tempfile
 import time
 
 SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
-sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "e2e"))
+sys.path[:0] = [os.path.join(SOURCE_DIR, "tests", folder) for folder in ("e2e", "replay")]
 
 import harness  # noqa: E402
 import report  # noqa: E402
@@ -69,24 +69,16 @@ def count_keys(data):
 def import_profile(wine, profile):
     """Imports every .reg of the profile like harness.load_profile, timing each step."""
     rows = []
-    for name in sorted(os.listdir(profile)):
-        if not name.endswith(".reg"):
-            continue
-        with open(os.path.join(profile, name), "rb") as source:
-            hardware, other = harness.split_hardware_sections(source.read())
-        if other is not None:
-            staged = wine._stage(other, "bench-" + name)
-            started = time.monotonic()
-            wine.wine("regedit", "/S", staged, timeout=1800)
-            imported = time.monotonic() - started
-            wine.wine(wine.install_regvol(), "/check", staged, timeout=1800)
-            rows.append((name, "regedit /S", count_keys(other), imported,
-                         time.monotonic() - started - imported))
-        if hardware is not None:
-            started = time.monotonic()
-            wine.import_volatile(hardware)
-            rows.append((name, "sorvik-regvol (volatile)", count_keys(hardware),
-                         time.monotonic() - started, None))
+    for name, data in harness.registry_files(profile):
+        staged = wine._stage(data, "bench-" + name)
+        started = time.monotonic()
+        wine.wine("regedit", "/S", staged, timeout=1800)
+        imported = time.monotonic() - started
+        wine.wine(wine.install_regvol(), "/hardware", staged, timeout=1800)
+        volatile = time.monotonic() - started - imported
+        wine.wine(wine.install_regvol(), "/check", staged, timeout=1800)
+        rows.append((name, "regedit /S, then sorvik-regvol /hardware", count_keys(data),
+                     imported + volatile, time.monotonic() - started - imported - volatile))
     return rows
 
 

@@ -54,4 +54,6 @@ enum {
   kIdentityTextCapacity = 512,      // an address, computer name or user name being fetched
   kVersionNumberTextCapacity = 32,  // " major.minor" after an NT name read from the registry
   kSystemTextCapacity = 256,        // a text of the machine's firmware identity
+  kDisplayVersionCapacity = 80,     // the feature release, "22H2"
+  kBiosValueCapacity = 1024,        // a BIOS value of the NT registry, all its strings
 };

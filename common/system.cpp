@@ -13,3 +13,12 @@ WORD GetNativeArchitecture() {
   getNativeSystemInfo(&system);
   return system.wProcessorArchitecture;
 }
+
+WORD GetWindowsArchitecture() {
+  WORD architecture = GetNativeArchitecture();
+  if (architecture != PROCESSOR_ARCHITECTURE_UNKNOWN) return architecture;
+  SYSTEM_INFO system;
+  std::memset(&system, 0, sizeof(system));
+  GetSystemInfo(&system);
+  return system.wProcessorArchitecture;
+}

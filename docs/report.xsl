@@ -4,7 +4,10 @@
 
       xsltproc -o PC1.html docs/report.xsl "10.1.2.3;PC1;bob.xml"
 
-  The page needs nothing else: its style and a small sorting script are inline. The software
+  The page needs nothing else: its style and a small sorting script are inline. It opens with
+  the machine (maker, model, serial number, UUID, BIOS and the Windows build) where the report
+  names it (3.1.0 and later); texts that firmware leaves at a vendor's placeholder are marked as
+  such, so that nobody takes "To be filled by O.E.M." for a serial number. The software
   table comes sorted by type (applications, updates, components) and then by name; a click on
   a column heading sorts by that column, a second click reverses the order.
 -->
@@ -46,6 +49,12 @@
           th.sortable { cursor: pointer; user-select: none; }
           th.sortable::after { content: " \2195"; color: #999; }
           table.stats td { font-weight: bold; }
+          #machine-block { background: #f6f8fa; border: 1px solid #d0d7de; border-radius: 6px;
+                           padding: 4px 16px 8px; margin: 8px 0 16px; max-width: 760px; }
+          #machine-block h2 { border: none; margin-top: 8px; }
+          #machine td { font-family: monospace; font-size: 14px; }
+          #machine td .none { font-family: sans-serif; }
+          .placeholder { color: #a05a00; font: italic 12px sans-serif; margin-left: 6px; }
         </style>
       </head>
       <body>
@@ -57,6 +66,7 @@
           <xsl:value-of select="@creationDateTime"/>
           <xsl:text> (local time of the computer)</xsl:text>
         </p>
+        <xsl:call-template name="machine"/>
         <xsl:apply-templates select="computer"/>
         <xsl:choose>
           <xsl:when test="device"><xsl:apply-templates select="device"/></xsl:when>
@@ -106,6 +116,93 @@
         </script>
       </body>
     </html>
+  </xsl:template>
+
+  <!-- The machine: what its firmware says, and the Windows build. -->
+  <xsl:template name="machine">
+    <xsl:variable name="system" select="computer/system"/>
+    <div id="machine-block">
+      <h2>Machine</h2>
+      <xsl:choose>
+        <xsl:when test="$system">
+          <table class="facts" id="machine">
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Manufacturer</xsl:with-param>
+              <xsl:with-param name="value" select="$system/manufacturer"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Model</xsl:with-param>
+              <xsl:with-param name="value" select="$system/model"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Serial number</xsl:with-param>
+              <xsl:with-param name="value" select="$system/serialNumber"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">UUID</xsl:with-param>
+              <xsl:with-param name="value" select="$system/uuid"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Board serial number</xsl:with-param>
+              <xsl:with-param name="value" select="$system/boardSerialNumber"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Chassis</xsl:with-param>
+              <xsl:with-param name="value" select="$system/chassisType"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">Asset tag</xsl:with-param>
+              <xsl:with-param name="value" select="$system/assetTag"/>
+            </xsl:call-template>
+            <xsl:call-template name="firmware-fact">
+              <xsl:with-param name="label">BIOS</xsl:with-param>
+              <xsl:with-param name="value">
+                <xsl:call-template name="joined">
+                  <xsl:with-param name="first" select="$system/biosVendor"/>
+                  <xsl:with-param name="second" select="$system/biosVersion"/>
+                  <xsl:with-param name="separator" select="' '"/>
+                </xsl:call-template>
+                <xsl:if test="normalize-space($system/biosDate) != ''">
+                  <xsl:if test="normalize-space(concat($system/biosVendor, $system/biosVersion))
+                                != ''">
+                    <xsl:text>, </xsl:text>
+                  </xsl:if>
+                  <xsl:value-of select="$system/biosDate"/>
+                </xsl:if>
+              </xsl:with-param>
+            </xsl:call-template>
+            <tr>
+              <th>Windows build</th>
+              <td><xsl:call-template name="build"/></td>
+            </tr>
+          </table>
+        </xsl:when>
+        <xsl:otherwise>
+          <p class="none">Not in this report: reports before version 3.1 do not name the machine
+            or the Windows build.</p>
+        </xsl:otherwise>
+      </xsl:choose>
+    </div>
+  </xsl:template>
+
+  <!-- "10.0.19045.3803, 22H2, x64": version, build and update revision, display version,
+       architecture; each part only where the report has it. -->
+  <xsl:template name="build">
+    <xsl:variable name="os" select="computer/os"/>
+    <xsl:variable name="version" select="$os/getVersionEx"/>
+    <xsl:value-of select="concat($version/majorVersion, '.', $version/minorVersion)"/>
+    <xsl:if test="string($version/buildNumber) != ''">
+      <xsl:value-of select="concat('.', $version/buildNumber)"/>
+    </xsl:if>
+    <xsl:if test="string($os/updateRevision) != ''">
+      <xsl:value-of select="concat('.', $os/updateRevision)"/>
+    </xsl:if>
+    <xsl:if test="normalize-space($os/displayVersion) != ''">
+      <xsl:value-of select="concat(', ', $os/displayVersion)"/>
+    </xsl:if>
+    <xsl:if test="normalize-space($os/architecture) != ''">
+      <xsl:value-of select="concat(', ', $os/architecture)"/>
+    </xsl:if>
   </xsl:template>
 
   <!-- Computer and operating system -->
@@ -357,6 +454,52 @@
         </xsl:call-template>
       </td>
     </tr>
+  </xsl:template>
+
+  <!-- A firmware text; an empty one reads "not given", a vendor's placeholder is marked. -->
+  <xsl:template name="firmware-fact">
+    <xsl:param name="label"/>
+    <xsl:param name="value"/>
+    <xsl:variable name="key" select="concat('|', translate(normalize-space($value),
+                                     'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz'),
+                                     '|')"/>
+    <tr>
+      <th><xsl:value-of select="$label"/></th>
+      <td>
+        <xsl:choose>
+          <xsl:when test="normalize-space($value) = ''">
+            <span class="none">not given</span>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="$value"/>
+            <xsl:if test="contains($placeholders, $key)">
+              <span class="placeholder">(a placeholder, not a real value)</span>
+            </xsl:if>
+          </xsl:otherwise>
+        </xsl:choose>
+      </td>
+    </tr>
+  </xsl:template>
+
+  <!-- Texts firmware vendors ship for the board maker to replace, in lower case. -->
+  <xsl:variable name="placeholders"
+                select="concat('|to be filled by o.e.m.|default string|system manufacturer',
+                               '|system product name|system version|system serial number',
+                               '|chassis serial number|base board serial number|0123456789',
+                               '|1234567890|123456789|0|00000000|not specified|not applicable',
+                               '|not available|none|n/a|oem|o.e.m.|no asset tag',
+                               '|asset-1234567890|asset tag|assettagnum',
+                               '|03000200-0400-0500-0006-000700080009|')"/>
+
+  <xsl:template name="joined">
+    <xsl:param name="first"/>
+    <xsl:param name="second"/>
+    <xsl:param name="separator"/>
+    <xsl:value-of select="normalize-space($first)"/>
+    <xsl:if test="normalize-space($first) != '' and normalize-space($second) != ''">
+      <xsl:value-of select="$separator"/>
+    </xsl:if>
+    <xsl:value-of select="normalize-space($second)"/>
   </xsl:template>
 
   <xsl:template name="or-unknown">

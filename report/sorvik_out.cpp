@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kVersion[] = "3.0.1";
+const char kVersion[] = "3.1.0";
 const char kRootStart[] = "<sorvik version=\"%s\" creationDateTime=\"%s\">\n";
 const char kRootEnd[] = "</sorvik>\n";
 const char kTempPrefix[] = "sorvik";

@@ -6,21 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-# SORVIK_E2E_ARCH=win32|win64 chooses, as for the e2e tests.
-arch=${SORVIK_E2E_ARCH:-}
-if [ -z "$arch" ]; then
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    arch=win32
-  else
-    arch=win64
-    echo "this machine can't run Wine's 32-bit loader: running the x86_64 test build" >&2
-  fi
-fi
-case $arch in
-  win32) loader=/usr/lib/wine/wine ;;
-  win64) loader=/usr/lib/wine/wine64 ;;
-  *) echo "SORVIK_E2E_ARCH=$arch: use win32 or win64" >&2; exit 2 ;;
-esac
+# The e2e tests' runner (SORVIK_E2E_ARCH=win32|win64 chooses, as for them).
+runner=$(PYTHONPATH=tests/replay python3 tests/e2e/harness.py --runner)
+read -r arch loader <<<"$runner"
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" -j2 >/dev/null
 echo "running build/$arch/sorvik.exe in a $arch prefix" >&2

@@ -15,7 +15,7 @@ done
 cmake --preset native >/dev/null
 cmake --build --preset native -j2
 
-python3 tests/e2e/harness.py
+PYTHONPATH=tests/replay python3 tests/e2e/harness.py
 log=build/native/ctest-summary.log
 ctest --preset native -j2 | tee "$log"
 

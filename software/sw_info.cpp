@@ -21,6 +21,14 @@ static_assert(HoldsCapacity(sizeof(SWInfo::Name), kRecordName) &&
                   HoldsCapacity(sizeof(SWInfo::Size), kRecordSize),
               "each field's area holds the capacity the record's table gives it");
 
+// Update numbers have had seven digits since 2010; the six-character rule predates them.
+bool IsSevenDigitKb(const char* name) {
+  if (std::strncmp(name, "KB", 2) != 0 || std::strlen(name) != 9) return false;
+  for (const char* digit = name + 2; *digit != '\0'; ++digit)
+    if (*digit < '0' || *digit > '9') return false;
+  return true;
+}
+
 }  // namespace
 
 SWInfo::SWInfo() { Clear(); }
@@ -86,5 +94,6 @@ int SWInfo::IsUpdate() {
   for (const char* word : updateWords)
     if (std::strstr(name, word) != nullptr) return 1;
   if (std::strncmp(name, "KB", 2) == 0 && std::strlen(name) == 8) return 1;
+  if (IsSevenDigitKb(name)) return 1;
   return 0;
 }

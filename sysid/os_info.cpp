@@ -477,6 +477,33 @@ bool AppendNtName(OsName& name, const OSVERSIONINFOEXA& version, bool extended,
   return true;
 }
 
+typedef char DisplayVersionText[kDisplayVersionCapacity + 1];
+
+// The current version key as Windows itself keeps it: a 32-bit program on 64-bit Windows
+// would otherwise read the 32-bit view's copy, which lacks the release values.
+bool OpenCurrentVersion(KeyHolder* key) {
+  REGSAM views[kMaxRegistryViews];
+  GetSoftwareViews(views);
+  return key->Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_QUERY_VALUE | views[0]);
+}
+
+const char* ArchitectureName(WORD architecture) {
+  switch (architecture) {
+    case PROCESSOR_ARCHITECTURE_INTEL:
+      return "x86";
+    case PROCESSOR_ARCHITECTURE_AMD64:
+      return "x64";
+    case PROCESSOR_ARCHITECTURE_IA64:
+      return "IA64";
+    case PROCESSOR_ARCHITECTURE_ARM:
+      return "ARM";
+    case PROCESSOR_ARCHITECTURE_ARM64:
+      return "ARM64";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 int COsInfo::GetOsGeneration() {
@@ -490,7 +517,7 @@ int COsInfo::GetOsGeneration() {
     return kOsWinMe;
   }
   if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return kOsWinXp;
-  if (version.dwMajorVersion > 5) return kOsVista;
+  if (version.dwMajorVersion > 5) return kOsVistaAndLater;
   if (version.dwMajorVersion != 5) return kOsNt4;
   if (version.dwMinorVersion == 0) return kOsWin2000;
   if (version.dwMinorVersion == 1) return kOsWinXp;
@@ -528,8 +555,8 @@ bool COsInfo::GetProductId(char* output, int capacity) {
   return true;
 }
 
-bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* servicePack,
-                             int capacity) {
+bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, DWORD* build,
+                             char* servicePack, int capacity) {
   OSVERSIONINFOA version;
   if (!ReadBasicRecord(&version)) return false;
 
@@ -540,11 +567,45 @@ bool COsInfo::GetVersionData(int* major, int* minor, int* platformId, char* serv
   *major = static_cast<int>(version.dwMajorVersion);
   *minor = static_cast<int>(version.dwMinorVersion);
   *platformId = static_cast<int>(version.dwPlatformId);
+  *build = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? version.dwBuildNumber & 0xFFFF
+                                                              : version.dwBuildNumber;
   BoundedCopy(servicePack, csd, capacity);
   return true;
 }
 
-bool COsInfo::GetEditionName(unsigned long productType, char* output, int capacity) {
-  CopyEditionName(productType, output, capacity);
+bool COsInfo::GetDisplayVersion(char* output, int capacity) {
+  KeyHolder key;
+  if (!OpenCurrentVersion(&key)) return false;
+  DisplayVersionText release;
+  // Windows 10 before 20H2 names its release by ReleaseId alone.
+  if (!ReadValueText(key.Get(), "DisplayVersion", release) || release[0] == '\0') {
+    if (!ReadValueText(key.Get(), "ReleaseId", release)) return false;
+  }
+  BoundedCopy(output, release, capacity);
+  return true;
+}
+
+bool COsInfo::GetUpdateRevision(char* output, int capacity) {
+  KeyHolder key;
+  if (!OpenCurrentVersion(&key)) return false;
+  DWORD revision = 0;
+  if (!ReadValueDword(key.Get(), "UBR", &revision)) return false;
+  char text[kIntTextCapacity + 1];
+  std::memset(text, 0, sizeof(text));
+  wsprintfA(text, "%u", static_cast<unsigned>(revision));
+  BoundedCopy(output, text, capacity);
+  return true;
+}
+
+bool COsInfo::GetArchitecture(char* output, int capacity) {
+  WORD architecture = GetWindowsArchitecture();
+  const char* name = ArchitectureName(architecture);
+  char number[kIntTextCapacity + 1];
+  std::memset(number, 0, sizeof(number));
+  if (name == nullptr) {
+    wsprintfA(number, "%u", static_cast<unsigned>(architecture));
+    name = number;
+  }
+  BoundedCopy(output, name, capacity);
   return true;
 }

@@ -104,18 +104,6 @@ const char* StringAt(const Structure& structure, int offset) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Copies `text` without its blanks at either end, cut to the area's capacity (and then again
-// without trailing blanks, so that a cut never leaves any).
-void CopyTrimmed(SystemText& target, const char* text) {
-  if (text == nullptr) return;
-  while (IsBlank(*text)) ++text;
-  int length = 0;
-  while (length < kSystemTextCapacity && text[length] != '\0') ++length;
-  while (length > 0 && IsBlank(text[length - 1])) --length;
-  std::memset(target, 0, sizeof(target));
-  BoundedCopy(target, text, length);
-}
-
 void CopyString(SystemText& target, const Structure& structure, int offset) {
   CopyTrimmed(target, StringAt(structure, offset));
 }
@@ -177,6 +165,17 @@ void ReadChassis(const Structure& chassis, SmbiosIdentity* identity) {
 }
 
 }  // namespace
+
+// Cut first, then trimmed again, so that a cut never leaves blanks at the end.
+void CopyTrimmed(SystemText& target, const char* text) {
+  if (text == nullptr) return;
+  while (IsBlank(*text)) ++text;
+  int length = 0;
+  while (length < kSystemTextCapacity && text[length] != '\0') ++length;
+  while (length > 0 && IsBlank(text[length - 1])) --length;
+  std::memset(target, 0, sizeof(target));
+  BoundedCopy(target, text, length);
+}
 
 bool ReadSmbiosIdentity(const BYTE* data, DWORD size, SmbiosIdentity* identity) {
   std::memset(identity, 0, sizeof(*identity));

@@ -22,6 +22,9 @@ struct SmbiosIdentity {
   SystemText biosDate;           // type 0, release date
 };
 
+// Copies `text` into `target` without blanks (space, tab) at either end, cut to the capacity.
+void CopyTrimmed(SystemText& target, const char* text);
+
 // Zero-fills `identity`, then reads `data`, `size` bytes as GetSystemFirmwareTable returns them
 // (the RawSMBIOSData header: calling method, major, minor, DMI revision, DWORD length; then the
 // structures), taking the first structure of each type. A fault in the table ends the reading

@@ -23,6 +23,24 @@ struct Drive {
   DWORD totalClusters = 0;
 };
 
+// The SMBIOS table that GetSystemFirmwareTable('RSMB') answers with: described structure by
+// structure and built into real bytes (smbios_table.h), or given whole as raw bytes.
+struct Smbios {
+  bool present = false;  // false: the machine has no table and the call fails
+  BYTE majorVersion = 2;
+  BYTE minorVersion = 8;
+  // Type 1, 2, 3 and 0 texts; an empty one is string number 0, none.
+  std::string manufacturer, model, serial, boardSerial, assetTag;
+  std::string biosVendor, biosVersion, biosDate;
+  // As Windows shows it (8-4-4-4-12); stored in the version's byte order. Empty: all zero.
+  std::string uuid;
+  BYTE chassisType = 2;  // Unknown
+  std::string raw;       // when not empty, the call's whole answer: header and structures
+  // How many bytes the table grows (or, negative, shrinks) from the second call on, as when
+  // the firmware replaces it between the program's two calls.
+  int sizeChange = 0;
+};
+
 struct Printer {
   std::string name;
   std::string port;
@@ -52,6 +70,9 @@ struct Facts {
   bool hasGetNativeSystemInfo = true;
   bool hasGlobalMemoryStatusEx = true;
   bool hasGetDiskFreeSpaceEx = true;
+  bool hasGetSystemFirmwareTable = false;
+
+  Smbios smbios;
 
   // GetSystemInfo; GetNativeSystemInfo reports nativeArchitecture instead.
   WORD processorArchitecture = PROCESSOR_ARCHITECTURE_INTEL;

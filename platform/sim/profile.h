@@ -15,8 +15,19 @@
 //                  servicePackMajor, servicePackMinor, suiteMask, productType, serverR2
 //                  (what GetSystemMetrics(SM_SERVERR2) returns)
 //   [kernel32]     GetProductInfo, GetNativeSystemInfo, GlobalMemoryStatusEx,
-//                  GetDiskFreeSpaceExA (yes: the function exists), productInfoWorks,
-//                  productInfoType
+//                  GetDiskFreeSpaceExA, GetSystemFirmwareTable (yes: the function exists),
+//                  productInfoWorks, productInfoType
+//   [smbios]       the table GetSystemFirmwareTable('RSMB') answers with (any name here gives
+//                  the machine one; without, the call fails), described: version (2.8: from
+//                  2.6 on the UUID's first three fields are stored little-endian), and the
+//                  texts (empty: no string) manufacturer, model, serial (type 1; manufacturer
+//                  also types 2 and 3), uuid (8-4-4-4-12 as Windows shows it; empty: all zero),
+//                  boardSerial (type 2), chassisType (a number, lock bit 0x80 included),
+//                  assetTag (type 3), biosVendor, biosVersion, biosDate (type 0); built into
+//                  the structures of types 0, 1, 2, 3 and 127 with their strings. Or raw: the
+//                  call's whole answer as hexadecimal bytes (header included), each raw line
+//                  adding to it, for hostile tables. sizeChange: how many bytes the table
+//                  grows (negative: shrinks) from the second call on
 //   [processor]    architecture, nativeArchitecture, type, count, program64Bit (yes: the
 //                  program is the x86_64 test build, which sees the 64-bit registry view)
 //   [memory]       totalBytes
@@ -61,6 +72,9 @@
 //
 // Errors never throw: the functions return false and an error text "FILE:LINE: what is
 // wrong" (or "FILE: what is wrong" when no line is at fault).
+//
+// The .reg parser itself is platform/regfile, which sorvik-regvol (the e2e tests' importer
+// under Wine) shares; `sorvik-replay --registry PROFILE` prints the registry a profile makes.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // machine.ini: the facts of a machine profile (the format is described in profile.h).
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <map>
@@ -10,6 +10,7 @@
 #include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 #include "platform/sim/profile.h"
+#include "platform/sim/smbios_table.h"
 
 namespace sim {
 
@@ -182,6 +183,57 @@ bool ParseDriveType(Drive& drive, const std::string& text, std::string* what) {
   return true;
 }
 
+// Every [smbios] name gives the machine a table.
+template <class Field>
+Setter OnSmbios(Field field) {
+  return [field](Machine& machine, const std::string& text, std::string* what) {
+    machine.facts.smbios.present = true;
+    return field(machine.facts.smbios, text, what);
+  };
+}
+
+bool ParseSmbiosVersion(Smbios& smbios, const std::string& text, std::string* what) {
+  unsigned major = 0, minor = 0;
+  char rest = 0;
+  if (std::sscanf(text.c_str(), "%u.%u%c", &major, &minor, &rest) != 2 || major > 255 ||
+      minor > 255)
+    return *what = "'" + text + "' is not a version like 2.8", false;
+  smbios.majorVersion = static_cast<BYTE>(major);
+  smbios.minorVersion = static_cast<BYTE>(minor);
+  return true;
+}
+
+bool ParseSmbiosUuid(Smbios& smbios, const std::string& text, std::string* what) {
+  unsigned char bytes[16];
+  if (!text.empty() && !ParseUuid(text, bytes))
+    return *what = "'" + text + "' is not a UUID like 4C4C4544-0042-3510-8052-B4C04F4D3732", false;
+  smbios.uuid = text;
+  return true;
+}
+
+// Each raw line adds its bytes: hexadecimal pairs, separated by blanks or commas or not.
+bool ParseSmbiosRaw(Smbios& smbios, const std::string& text, std::string* what) {
+  std::string digits;
+  for (char c : text) {
+    if (c == ' ' || c == ',' || c == '\t') continue;
+    if (!std::isxdigit(static_cast<unsigned char>(c)))
+      return *what = "'" + text + "' is not hexadecimal bytes like 00 02 08 00", false;
+    digits += c;
+  }
+  if (digits.size() % 2 != 0) return *what = "'" + text + "' has half a byte", false;
+  for (size_t i = 0; i < digits.size(); i += 2)
+    smbios.raw += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+  return true;
+}
+
+bool ParseSizeChange(Smbios& smbios, const std::string& text, std::string* what) {
+  bool negative = !text.empty() && text[0] == '-';
+  ULONGLONG number = 0;
+  if (!ParseNumber(negative ? text.substr(1) : text, 0xFFFF, &number, what)) return false;
+  smbios.sizeChange = negative ? -static_cast<int>(number) : static_cast<int>(number);
+  return true;
+}
+
 const std::map<std::string, Setter>& FactSetters() {
   static const std::map<std::string, Setter> kSetters = {
       {"version.works", OnFacts(BoolField(&Facts::versionWorks))},
@@ -202,6 +254,20 @@ const std::map<std::string, Setter>& FactSetters() {
       {"kernel32.getnativesysteminfo", OnFacts(BoolField(&Facts::hasGetNativeSystemInfo))},
       {"kernel32.globalmemorystatusex", OnFacts(BoolField(&Facts::hasGlobalMemoryStatusEx))},
       {"kernel32.getdiskfreespaceexa", OnFacts(BoolField(&Facts::hasGetDiskFreeSpaceEx))},
+      {"kernel32.getsystemfirmwaretable", OnFacts(BoolField(&Facts::hasGetSystemFirmwareTable))},
+      {"smbios.version", OnSmbios(ParseSmbiosVersion)},
+      {"smbios.manufacturer", OnSmbios(TextField(&Smbios::manufacturer))},
+      {"smbios.model", OnSmbios(TextField(&Smbios::model))},
+      {"smbios.serial", OnSmbios(TextField(&Smbios::serial))},
+      {"smbios.uuid", OnSmbios(ParseSmbiosUuid)},
+      {"smbios.boardserial", OnSmbios(TextField(&Smbios::boardSerial))},
+      {"smbios.chassistype", OnSmbios(NumberField(&Smbios::chassisType))},
+      {"smbios.assettag", OnSmbios(TextField(&Smbios::assetTag))},
+      {"smbios.biosvendor", OnSmbios(TextField(&Smbios::biosVendor))},
+      {"smbios.biosversion", OnSmbios(TextField(&Smbios::biosVersion))},
+      {"smbios.biosdate", OnSmbios(TextField(&Smbios::biosDate))},
+      {"smbios.raw", OnSmbios(ParseSmbiosRaw)},
+      {"smbios.sizechange", OnSmbios(ParseSizeChange)},
       {"processor.architecture", OnFacts(NumberField(&Facts::processorArchitecture))},
       {"processor.nativearchitecture", OnFacts(NumberField(&Facts::nativeArchitecture))},
       {"processor.program64bit", OnFacts(BoolField(&Facts::program64Bit))},

@@ -1,9 +1,9 @@
-// .reg files (REGEDIT4 and version 5.00) imported into the machine's registry; the format
-// is described in profile.h.
-#include <algorithm>
+// .reg files imported into the machine's registry; the format is described in profile.h.
 #include <string>
 #include <vector>
 
+#include "platform/regfile/regfile.h"
+#include "platform/regfile/root_key.h"
 #include "platform/sim/codepage.h"
 #include "platform/sim/internal.h"
 #include "platform/sim/profile.h"
@@ -12,343 +12,49 @@ namespace sim {
 
 namespace {
 
-const char kVersion4[] = "REGEDIT4";
-const char kVersion5[] = "Windows Registry Editor Version 5.00";
-
-std::string TrimRight(const std::string& text) {
-  size_t last = text.find_last_not_of(" \t");
-  return last == std::string::npos ? std::string() : text.substr(0, last + 1);
-}
-
-std::string TrimLeft(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t");
-  return first == std::string::npos ? std::string() : text.substr(first);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Reads 1 to `maxDigits` hex digits making up all of `text`.
-bool ParseHex(const std::string& text, size_t maxDigits, DWORD* number) {
-  if (text.empty() || text.size() > maxDigits) return false;
-  DWORD value = 0;
-  for (char c : text) {
-    if (HexDigit(c) < 0) return false;
-    value = value * 16 + static_cast<DWORD>(HexDigit(c));
-  }
-  *number = value;
-  return true;
-}
-
-// A file is parsed as UTF-8, each UTF-16 unit encoded on its own (a lone surrogate too), so
-// that no character beyond ASCII can pass for the file's syntax, as its best fit in the code
-// page could (U+FF02 is '"'), nor can a trail byte. Names and text reach the code page once
-// parsed: regedit stores them in UTF-16 and the ANSI functions convert them.
-std::string UnitsToUtf8(const std::u16string& units) {
-  std::string text;
-  for (char16_t unit : units) {
-    if (unit < 0x80) {
-      text += static_cast<char>(unit);
-    } else if (unit < 0x800) {
-      text += static_cast<char>(0xC0 | (unit >> 6));
-      text += static_cast<char>(0x80 | (unit & 0x3F));
-    } else {
-      text += static_cast<char>(0xE0 | (unit >> 12));
-      text += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-      text += static_cast<char>(0x80 | (unit & 0x3F));
-    }
-  }
-  return text;
-}
-
-std::u16string Utf8ToUnits(const std::string& text) {
-  std::u16string units;
-  for (size_t i = 0; i < text.size();) {
-    unsigned char lead = static_cast<unsigned char>(text[i++]);
-    int more = lead < 0x80 ? 0 : (lead < 0xE0 ? 1 : 2);
-    unsigned unit = more == 0 ? lead : lead & (more == 1 ? 0x1F : 0x0F);
-    for (; more > 0 && i < text.size(); --more) unit = (unit << 6) | (text[i++] & 0x3F);
-    units += static_cast<char16_t>(unit);
-  }
-  return units;
-}
-
-// The file's text as UTF-8: a UTF-16LE file (with its mark) unit by unit, any other from the
-// code page, as regedit reads it, so that a trail byte 0x5C is no backslash.
-bool DecodeText(const std::string& bytes, UINT codePage, std::string* text, std::string* what) {
-  if (bytes.compare(0, 2, "\xFE\xFF") == 0)
-    return *what = "UTF-16 big-endian is not supported", false;
-  if (bytes.compare(0, 2, "\xFF\xFE") != 0) {
-    *text = UnitsToUtf8(AnsiTextToWide(codePage, bytes));
-    return true;
-  }
-  if (bytes.size() % 2 != 0) return *what = "a UTF-16 file of an odd number of bytes", false;
-  std::u16string wide;
-  for (size_t i = 2; i < bytes.size(); i += 2)
-    wide += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
-                                  (static_cast<uint8_t>(bytes[i + 1]) << 8));
-  *text = UnitsToUtf8(wide);
-  return true;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
-bool ParseRoot(const std::string& name, HKEY* root) {
-  if (EqualNoCase(name, "HKEY_LOCAL_MACHINE") || EqualNoCase(name, "HKLM")) {
-    *root = HKEY_LOCAL_MACHINE;
-  } else if (EqualNoCase(name, "HKEY_CURRENT_USER") || EqualNoCase(name, "HKCU")) {
-    *root = HKEY_CURRENT_USER;
-  } else if (EqualNoCase(name, "HKEY_DYN_DATA")) {
-    *root = HKEY_DYN_DATA;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-const char kUnclosed[] = "a quoted text without its closing quote";
-
-// Reads a quoted text starting at text[*at] == '"' with the escapes \\ and \"; *at ends
-// after the closing quote. Without one, `what` is kUnclosed.
-bool ParseQuoted(const std::string& text, size_t* at, std::string* value, std::string* what) {
-  value->clear();
-  for (size_t i = *at + 1; i < text.size(); ++i) {
-    if (text[i] == '"') {
-      *at = i + 1;
-      return true;
-    }
-    if (text[i] == '\\') {
-      if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"'))
-        return *what = "unknown escape in a quoted text (only \\\\ and \\\" are known)", false;
-      ++i;
-    }
-    *value += text[i];
-  }
-  return *what = kUnclosed, false;
-}
-
-// One file's import: the lines, where we are in them, and the key that values go to.
-class RegImport {
+class MachineCodePage : public regfile::CodePage {
  public:
-  RegImport(const std::string& fileName, UINT codePage, Registry* registry)
-      : fileName_(fileName), codePage_(codePage), registry_(*registry) {}
-
-  bool Run(const std::string& bytes, std::string* error) {
-    std::string text, what;
-    if (!DecodeText(bytes, codePage_, &text, &what)) return Fail(0, what, error);
-    lines_ = SplitLines(text);
-    std::string header = TrimRight(lines_[0]);
-    version5_ = header == kVersion5;
-    if (header != kVersion4 && !version5_)
-      return Fail(1, "expected the header REGEDIT4 or " + std::string(kVersion5), error);
-    for (line_ = 1; line_ < lines_.size(); ++line_) {
-      std::string line = TrimLeft(lines_[line_]);
-      if (line.empty() || line[0] == ';') continue;
-      bool good = line[0] == '[' ? KeyLine(line, &what) : ValueLine(line, &what);
-      if (!good) return Fail(line_ + 1, what, error);
-    }
-    return true;
+  explicit MachineCodePage(UINT codePage) : codePage_(codePage) {}
+  unsigned Number() const override { return codePage_; }
+  std::u16string ToWide(const std::string& ansi) const override {
+    return AnsiTextToWide(codePage_, ansi);
+  }
+  std::string ToAnsi(const std::u16string& wide) const override {
+    return WideTextToAnsi(codePage_, wide);
   }
 
  private:
-  bool Fail(size_t number, const std::string& what, std::string* error) {
-    *error = fileName_ + (number > 0 ? ":" + std::to_string(number) : std::string()) + ": " + what;
-    return false;
-  }
-
-  bool KeyLine(const std::string& line, std::string* what) {
-    size_t close = line.rfind(']');
-    if (close == std::string::npos) return *what = "a key line without its closing ']'", false;
-    if (!TrimRight(line.substr(close + 1)).empty()) return *what = "text after ']'", false;
-    std::string full = line.substr(1, close - 1);
-    bool remove = !full.empty() && full[0] == '-';
-    if (remove) full = full.substr(1);
-    size_t slash = full.find('\\');
-    std::string rootName = full.substr(0, slash);
-    std::string path = slash == std::string::npos ? std::string() : full.substr(slash + 1);
-    if (!ParseRoot(rootName, &root_))
-      return *what = "unknown root key '" + rootName +
-                     "' (HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_DYN_DATA)",
-             false;
-    if (slash != std::string::npos && (path.empty() || path.back() == '\\' || path[0] == '\\' ||
-                                       path.find("\\\\") != std::string::npos))
-      return *what = "an empty key name in '" + full + "'", false;
-    std::string ansi = Ansi(path);
-    if (Backslashes(ansi) != std::count(path.begin(), path.end(), '\\'))
-      return *what = "a key name in '" + full + "' has a character that code page " +
-                     std::to_string(codePage_) + " writes as '\\'",
-             false;
-    path = ansi;
-    path_ = path;
-    haveKey_ = true;
-    deleted_ = remove;
-    if (remove) {
-      if (path.empty()) return *what = "a root key cannot be deleted", false;
-      registry_.DeleteKey(root_, path);  // a key that is not there is no error, as regedit
-    } else {
-      registry_.CreateKey(root_, path);
-    }
-    return true;
-  }
-
-  bool ValueLine(const std::string& line, std::string* what) {
-    std::string name;
-    size_t at = 0;
-    if (line[0] == '@') {
-      at = 1;
-    } else if (line[0] == '"') {
-      if (!ParseQuoted(line, &at, &name, what)) return false;
-    } else {
-      return *what = "expected a [key], a \"name\"=value, @=value or a ; comment", false;
-    }
-    at = line.find_first_not_of(" \t", at);
-    if (at == std::string::npos || line[at] != '=')
-      return *what = "expected '=' after the name", false;
-    if (!haveKey_) return *what = "a value before any [key]", false;
-    if (deleted_) return *what = "a value under a deleted [-key]", false;
-    std::string data = TrimLeft(line.substr(at + 1));
-    return Data(Ansi(name), data, what);
-  }
-
-  bool Data(const std::string& name, std::string data, std::string* what) {
-    if (TrimRight(data) == "-") {
-      registry_.DeleteValue(root_, path_, name);
-      return true;
-    }
-    if (!data.empty() && data[0] == '"') {
-      std::string text;
-      size_t at = 0;
-      // Older regedit versions write a text's line breaks as they are: the text goes on over
-      // the next lines, and the value holds CR LF where the file breaks it.
-      std::string joined = data;
-      size_t first = line_;
-      while (!ParseQuoted(joined, &at, &text, what)) {
-        if (*what != kUnclosed || line_ + 1 >= lines_.size()) {
-          line_ = first;
-          return false;
-        }
-        joined += "\r\n" + lines_[++line_];
-      }
-      data = joined;
-      if (!TrimRight(data.substr(at)).empty()) return *what = "text after the closing quote", false;
-      registry_.SetString(root_, path_, name, Ansi(text));
-      return true;
-    }
-    if (data.compare(0, 6, "dword:") == 0) {
-      DWORD number = 0;
-      if (!ParseHex(TrimRight(data.substr(6)), 8, &number))
-        return *what = "dword: needs 1 to 8 hex digits", false;
-      registry_.SetDword(root_, path_, name, number);
-      return true;
-    }
-    DWORD type = REG_BINARY;
-    size_t colon = data.find(':');
-    std::string kind = data.substr(0, colon);
-    if (kind.compare(0, 4, "hex(") == 0 && kind.back() == ')') {
-      if (!ParseHex(kind.substr(4, kind.size() - 5), 8, &type))
-        return *what = "'" + kind + "' needs a hex type number", false;
-    } else if (kind != "hex" || colon == std::string::npos) {
-      return *what = "unknown value data '" + TrimRight(data) +
-                     "' (expected \"text\", dword:, hex:, hex(N): or -)",
-             false;
-    }
-    Bytes bytes;
-    if (!HexBytes(data.substr(colon + 1), &bytes, what)) return false;
-    if (version5_ && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) &&
-        !WideToAnsiBytes(&bytes, what))
-      return false;
-    registry_.SetValue(root_, path_, name, type, bytes);
-    return true;
-  }
-
-  // Comma-separated bytes, continued on the next line after a final backslash. Errors name
-  // the line they are on.
-  bool HexBytes(std::string chunk, Bytes* bytes, std::string* what) {
-    for (;;) {
-      chunk = TrimRight(chunk);
-      bool continues = !chunk.empty() && chunk.back() == '\\';
-      if (continues) chunk.pop_back();
-      std::vector<std::string> tokens;
-      size_t start = 0;
-      while (start <= chunk.size()) {
-        size_t comma = chunk.find(',', start);
-        if (comma == std::string::npos) comma = chunk.size();
-        tokens.push_back(TrimRight(TrimLeft(chunk.substr(start, comma - start))));
-        start = comma + 1;
-      }
-      while (!tokens.empty() && tokens.back().empty()) tokens.pop_back();  // "01,02,\"
-      for (const std::string& token : tokens) {
-        DWORD byte = 0;
-        if (!ParseHex(token, 2, &byte))
-          return *what = "'" + token + "' is not a hex byte (00 to ff)", false;
-        bytes->push_back(static_cast<uint8_t>(byte));
-      }
-      if (!continues) return true;
-      if (line_ + 1 >= lines_.size())
-        return *what = "a '\\' continues past the end of the file", false;
-      chunk = TrimLeft(lines_[++line_]);
-    }
-  }
-
-  // Version 5 keeps text data as UTF-16LE; the ANSI functions see it in the code page.
-  bool WideToAnsiBytes(Bytes* bytes, std::string* what) {
-    if (bytes->size() % 2 != 0) return *what = "UTF-16 text data of an odd number of bytes", false;
-    std::u16string wide;
-    for (size_t i = 0; i < bytes->size(); i += 2)
-      wide += static_cast<char16_t>((*bytes)[i] | ((*bytes)[i + 1] << 8));
-    std::string text = WideTextToAnsi(codePage_, wide);
-    bytes->assign(text.begin(), text.end());
-    return true;
-  }
-
-  // A name or text of the file as the ANSI functions see it.
-  std::string Ansi(const std::string& text) const {
-    return WideTextToAnsi(codePage_, Utf8ToUnits(text));
-  }
-
-  long Backslashes(const std::string& ansi) const {
-    long count = 0;
-    for (size_t at = FindBackslash(codePage_, ansi); at != std::string::npos;
-         at = FindBackslash(codePage_, ansi, at + 1))
-      ++count;
-    return count;
-  }
-
-  std::string fileName_;
   UINT codePage_;
-  Registry& registry_;
-  std::vector<std::string> lines_;
-  size_t line_ = 0;
-  bool version5_ = false;
-  bool haveKey_ = false;
-  bool deleted_ = false;
-  HKEY root_ = HKEY_LOCAL_MACHINE;
-  std::string path_;
 };
+
+void Apply(const regfile::Operation& operation, Registry* registry) {
+  HKEY root = regfile::RootKey(operation.root);
+  switch (operation.action) {
+    case regfile::Action::kCreateKey:
+      registry->CreateKey(root, operation.path);
+      break;
+    case regfile::Action::kDeleteKey:
+      registry->DeleteKey(root, operation.path);
+      break;
+    case regfile::Action::kSetValue:
+      registry->SetValue(root, operation.path, operation.name, operation.type,
+                         Bytes(operation.data.begin(), operation.data.end()));
+      break;
+    case regfile::Action::kDeleteValue:
+      registry->DeleteValue(root, operation.path, operation.name);
+      break;
+  }
+}
 
 }  // namespace
 
 bool ImportRegText(const std::string& bytes, const std::string& fileName, UINT ansiCodePage,
                    Registry* registry, std::string* error) {
   registry->SetCodePage(ansiCodePage);
-  RegImport import(fileName, ansiCodePage, registry);
-  return import.Run(bytes, error);
+  std::vector<regfile::Operation> operations;
+  bool parsed = regfile::Parse(bytes, fileName, MachineCodePage(ansiCodePage), &operations, error);
+  for (const regfile::Operation& operation : operations) Apply(operation, registry);
+  return parsed;
 }
 
 }  // namespace sim

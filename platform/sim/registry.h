@@ -46,7 +46,8 @@ struct Key {
 //   KEY_ENUMERATE_SUB_KEYS and only read values when opened with KEY_QUERY_VALUE
 //   (ERROR_ACCESS_DENIED otherwise); Windows 9x checks no access rights;
 // - a handle whose key was deleted gives ERROR_KEY_DELETED;
-// - we model a 32-bit program (or a 64-bit one, Facts::program64Bit, with the views swapped): on a 64-bit machine (Facts::nativeArchitecture AMD64, IA64 or
+// - we model a 32-bit program (or a 64-bit one, Facts::program64Bit, with the views swapped): on a
+// 64-bit machine (Facts::nativeArchitecture AMD64, IA64 or
 //   ARM64) HKEY_LOCAL_MACHINE\SOFTWARE has a 64-bit view (the key itself) and a 32-bit view
 //   (its Wow6432Node subkey, as a regedit export of the machine shows it). An open from the
 //   root into SOFTWARE reaches the 32-bit view unless it asks for KEY_WOW64_64KEY; an open
@@ -83,6 +84,10 @@ class Registry {
   bool hasDynData_ = true;
   UINT codePage_ = 1252;
 };
+
+// Every key the program can see, in enumeration order, with every value as hex(N): data:
+// REGEDIT4 in the ANSI code page, CR LF lines, one line a value.
+std::string ListRegistry(const Registry& registry);
 
 // Case-insensitive comparison of names in an ANSI code page, by their upper-cased UTF-16
 // units as the registry orders them ("_x" sorts after "Z", "\xE9" equals "\xC9" in 1252).

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/sim/internal.h"
+#include "platform/sim/smbios_table.h"
 #include "platform/win32.h"
 
 using sim::Facts;
@@ -101,6 +102,28 @@ BOOL WINAPI SimGetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCalle
   return TRUE;
 }
 
+const DWORD kRawSmbiosProvider = 0x52534D42;  // 'RSMB'
+const DWORD kErrorNotFound = 1168;
+
+// Like Windows: a buffer too small (or none) gets the size needed and nothing copied.
+UINT WINAPI SimGetSystemFirmwareTable(DWORD provider, DWORD tableId, LPVOID buffer, DWORD size) {
+  (void)tableId;  // RSMB has the one table
+  Machine& machine = sim::Enter("GetSystemFirmwareTable");
+  const sim::Smbios& smbios = machine.facts.smbios;
+  if (provider != kRawSmbiosProvider) return sim::Fail(machine, sim::kErrorInvalidFunction, 0u);
+  if (!smbios.present) return sim::Fail(machine, kErrorNotFound, 0u);
+  std::string table = sim::BuildSmbiosAnswer(smbios);
+  if (machine.calls["GetSystemFirmwareTable"] > 1 && smbios.sizeChange != 0) {
+    long changed = static_cast<long>(table.size()) + smbios.sizeChange;
+    table.resize(static_cast<size_t>(std::max(changed, 0L)), '\0');
+  }
+  UINT needed = static_cast<UINT>(table.size());
+  if (buffer == nullptr || size < needed)
+    return sim::Fail(machine, ERROR_INSUFFICIENT_BUFFER, needed);
+  std::memcpy(buffer, table.data(), table.size());
+  return needed;
+}
+
 FARPROC AsFarProc(void* function) { return reinterpret_cast<FARPROC>(function); }
 
 }  // namespace
@@ -164,6 +187,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     return AsFarProc(reinterpret_cast<void*>(&SimGlobalMemoryStatusEx));
   if (name == "GetDiskFreeSpaceExA" && facts.hasGetDiskFreeSpaceEx)
     return AsFarProc(reinterpret_cast<void*>(&SimGetDiskFreeSpaceExA));
+  if (name == "GetSystemFirmwareTable" && facts.hasGetSystemFirmwareTable)
+    return AsFarProc(reinterpret_cast<void*>(&SimGetSystemFirmwareTable));
   return sim::Fail(machine, sim::kErrorProcNotFound, FARPROC(nullptr));
 }
 

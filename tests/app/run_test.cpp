@@ -51,7 +51,7 @@ TEST(Run, TheCollectorsByGeneration) {
     EXPECT_EQ(software, typeid(*g_pSwFetcher)) << major;
     DestroyObjects();
     EXPECT_TRUE(!g_pOut && !g_pPcFetcher && !g_pSwInfo && !g_pOsInfo && !g_pSwFetcher &&
-                !g_pHwFetcher);
+                !g_pHwFetcher && !g_pSystemInfo);
     EXPECT_EQ(machine->calls["WSAStartup"], machine->calls["WSACleanup"]);
   }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks sorvik reports against the contract: byte form (byte-order mark, declaration, CR LF),
 docs/report.xsd (xmllint), sizes on fixed drives only, statistics that agree with the installed
-elements, and with --sections exactly the optional sections given ("" for none).
+elements, the elements of 3.1 in a 3.1.0 report and in no other, and with --sections exactly the
+optional sections given ("" for none).
 
     python3 tests/docs/reportcheck.py [--sections device,software] REPORT.xml...
 """
@@ -13,6 +14,9 @@ import xml.etree.ElementTree as ET
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCHEMA = os.path.join(SOURCE_DIR, "docs", "report.xsd")
+# Optional in the schema so that it reads 3.0.1 reports too, but always there in 3.1.0.
+ADDED_IN_3_1 = ("computer/os/getVersionEx/buildNumber", "computer/os/displayVersion",
+                "computer/os/updateRevision", "computer/os/architecture", "computer/system")
 
 
 def check_form(data):
@@ -40,7 +44,12 @@ def check_schema(path, schema):
 
 def check_rules(root):
     """The rules that XML Schema 1.0 cannot express."""
-    problems = []
+    version, problems = root.get("version"), []
+    present = [path for path in ADDED_IN_3_1 if root.find(path) is not None]
+    odd = [path for path in ADDED_IN_3_1 if (path in present) != (version == "3.1.0")]
+    if odd:
+        problems.append("version %s %s %s" % (version, "without" if version == "3.1.0" else "with",
+                                                ", ".join(odd)))
     for drive in root.iterfind("device/disk/drive"):
         kind = drive.get("type")
         sized = [name for name in ("totalSpaceMb", "availableSpaceMb") if name in drive.attrib]

@@ -1,30 +1,33 @@
 """End-to-end harness: the real sorvik.exe under Wine, and sorvik-replay on a profile of the
-same machine. See README.md in this folder.
+same machine (tests/lib/profiles.py). See README.md in this folder.
 
 Environment: SORVIK_E2E_ARCH (win32 or win64; unset: win32 where Wine's 32-bit loader runs,
 else win64), SORVIK_EXE, SORVIK_REGVOL (build/ARCH/...), SORVIK_REPLAY, SORVIK_E2E_CACHE (the
 prefix template's folder), SORVIK_SKIP_WINE=1 (skip instead of failing when Wine or the exe is
 missing), SORVIK_E2E_KEEP=1 (keep each scenario's folders).
+
+`python3 harness.py` says which runner the e2e tests take here; `--runner` prints its kind and
+loader for scripts (exit 1 with the reason on stderr when it can't run).
 """
 
 import collections
-import contextlib
 import fcntl
 import functools
 import hashlib
 import os
-import re
 import shlex
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 
 import report
+from profiles import (FIXTURES_DIR, SOURCE_DIR, CommandError, Outcome, code_page,  # noqa: F401
+                      keep_folders, path_from_env, read_bytes, read_ini, registry_files,
+                      registry_keys, replay, replay_exe, run_command, tail)
 
-SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-FIXTURES_DIR = os.path.join(SOURCE_DIR, "tests", "fixtures")
 TEMPLATE_TIMEOUT = 240
 WINE_TIMEOUT = 60
 SHUTDOWN_TIMEOUT = 30
@@ -33,10 +36,6 @@ SHUTDOWN_TIMEOUT = 30
 SESSION_LINGER = 300
 # Debian's Wine loaders; a prefix of each kind runs only programs of its own width here.
 LOADERS = {"win32": "/usr/lib/wine/wine", "win64": "/usr/lib/wine/wine64"}
-
-
-def _path_from_env(name, default):
-    return os.path.abspath(os.environ.get(name) or os.path.join(SOURCE_DIR, default))
 
 
 def _probe(loader):
@@ -49,7 +48,7 @@ def _probe(loader):
         return "%s can't run here: %s" % (loader, error)
     if result.returncode != 0:
         return "%s --version exited %d: %s" % (loader, result.returncode,
-                                               _tail(result.stderr, 400).strip())
+                                               tail(result.stderr, 400).strip())
     return None
 
 
@@ -80,7 +79,7 @@ def loader():
 
 
 def sorvik_exe():
-    return _path_from_env("SORVIK_EXE", "build/%s/sorvik.exe" % arch())
+    return path_from_env("SORVIK_EXE", "build/%s/sorvik.exe" % arch())
 
 
 def product_exe():  # the shipped program, whatever the runner
@@ -88,15 +87,7 @@ def product_exe():  # the shipped program, whatever the runner
 
 
 def regvol_exe():
-    return _path_from_env("SORVIK_REGVOL", "build/%s/sorvik-regvol.exe" % arch())
-
-
-def replay_exe():
-    return _path_from_env("SORVIK_REPLAY", "build/native/sorvik-replay")
-
-
-def keep_folders():
-    return os.environ.get("SORVIK_E2E_KEEP") == "1"
+    return path_from_env("SORVIK_REGVOL", "build/%s/sorvik-regvol.exe" % arch())
 
 
 def require_wine(testcase):
@@ -118,44 +109,6 @@ def require_wine(testcase):
         testcase.fail("sorvik-replay not found at %s: build the native target" % replay_exe())
 
 
-def _read(path):
-    with open(path, "rb") as source:
-        return source.read()
-
-
-def _tail(data, limit=4000):
-    text = data.decode("utf-8", "replace") if isinstance(data, bytes) else data
-    return text if len(text) <= limit else "...\n" + text[-limit:]
-
-
-class CommandError(AssertionError):
-    pass
-
-
-def _run(argv, env, timeout, cwd=None, log=None):
-    """Runs one command with a time limit and logs it. Output goes to files, not pipes: Wine's
-    daemons inherit the descriptors and would hold a pipe open long after the command."""
-    started = time.monotonic()
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        try:
-            code = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
-                                  stderr=err, timeout=timeout).returncode
-        except subprocess.TimeoutExpired:
-            code = None
-        out.seek(0)
-        err.seek(0)
-        result = subprocess.CompletedProcess(argv, code, out.read(), err.read())
-    entry = "$ %s\n  exit %s in %.2fs" % (shlex.join(argv), code, time.monotonic() - started)
-    for name in ("stdout", "stderr"):
-        if getattr(result, name):
-            entry += "\n  %s: %s" % (name, _tail(getattr(result, name), 2000))
-    if log is not None:
-        log.append(entry)
-    if code is None:
-        raise CommandError("timed out after %ss:\n%s" % (timeout, entry))
-    return result
-
-
 def _base_env(home):
     env = {key: value for key, value in os.environ.items()
            if not key.startswith("WINE") and key not in ("DISPLAY", "WAYLAND_DISPLAY")}
@@ -169,7 +122,7 @@ def _base_env(home):
 def template_prefix():
     """A booted prefix of the runner's kind, made once per build tree and Wine version; test
     processes that start at once take a lock, and the first makes it."""
-    root = _path_from_env("SORVIK_E2E_CACHE", "build/e2e-cache")
+    root = path_from_env("SORVIK_E2E_CACHE", "build/e2e-cache")
     os.makedirs(root, exist_ok=True)
     version = subprocess.run([loader(), "--version"], stdout=subprocess.PIPE,
                              stderr=subprocess.DEVNULL, timeout=WINE_TIMEOUT).stdout
@@ -190,12 +143,12 @@ def template_prefix():
             env = dict(_base_env(os.path.join(work, "home")), WINEPREFIX=prefix)
             log = []
             try:
-                if _run([loader(), "wineboot", "-i"], env, TEMPLATE_TIMEOUT, log=log).returncode:
+                if run_command([loader(), "wineboot", "-i"], env, TEMPLATE_TIMEOUT, log=log).returncode:
                     raise CommandError("wineboot -i failed:\n" + "\n".join(log))
                 # The registry reaches the prefix's files only when the server ends.
-                _run(["wineserver", "-w"], env, TEMPLATE_TIMEOUT, log=log)
+                run_command(["wineserver", "-w"], env, TEMPLATE_TIMEOUT, log=log)
             finally:
-                _run(["wineserver", "-k"], env, SHUTDOWN_TIMEOUT)
+                run_command(["wineserver", "-k"], env, SHUTDOWN_TIMEOUT)
             # The user's shell folders link into the throwaway HOME: make them plain folders.
             for folder, dirs, files in os.walk(os.path.join(prefix, "drive_c", "users")):
                 for name in dirs + files:
@@ -232,38 +185,11 @@ def batch_escape(command_line):
     return "".join(out)
 
 
-def _c_drive_path(c_root, windows_path):
-    drive, _, rest = windows_path.partition(":")
-    if drive.upper() != "C":
-        raise ValueError("only C: paths are mapped: %r" % windows_path)
-    return os.path.join(c_root, *[part for part in rest.split("\\") if part])
-
-
-class Outcome:
-    """What a run left: exit status and output, and the files of its C: drive by Windows path."""
-
-    def __init__(self, what, completed, c_root):
-        self.what, self.c_root = what, c_root
-        self.returncode, self.stdout, self.stderr = (completed.returncode, completed.stdout,
-                                                     completed.stderr)
-
-    def host_path(self, windows_path):
-        return _c_drive_path(self.c_root, windows_path)
-
-    def read_file(self, windows_path):
-        """The bytes of a file, or None."""
-        path = self.host_path(windows_path)
-        return _read(path) if os.path.isfile(path) else None
-
-    def describe(self):
-        return "%s: exit %s\nstdout: %s\nstderr: %s" % (self.what, self.returncode,
-                                                       _tail(self.stdout), _tail(self.stderr))
-
-
 class WineMachine(Outcome):
     """One scenario's Windows machine: a copy of the template prefix with its own wineserver
     session, kept until close() so that volatile keys survive between calls. `code_page`: the
-    ANSI code page, through a Unix locale (Wine takes it from there, installed or not)."""
+    ANSI code page, through a Unix locale (Wine takes it from there, installed or not);
+    `wrapper`: a command that every `wine` call runs through (`wrapper + [wine, ...]`)."""
 
     EXE_FOLDER = "C:\\sorvik"  # the simulator's default module folder as well
     LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8", 1250: "cs_CZ.UTF-8", 1253: "el_GR.UTF-8",
@@ -272,8 +198,9 @@ class WineMachine(Outcome):
                949: "ko_KR.UTF-8", 950: "zh_TW.UTF-8"}
     REGVOL = "C:\\e2e\\sorvik-regvol.exe"
 
-    def __init__(self, version="winxp", code_page=1252):
+    def __init__(self, version="winxp", code_page=1252, wrapper=()):
         self.version, self.code_page, self.encoding = version, code_page, "cp%d" % code_page
+        self.wrapper = list(wrapper)
         self.log, self.root, self.prefix, self.env = [], None, None, None
 
     def open(self):
@@ -285,7 +212,7 @@ class WineMachine(Outcome):
             bin_dir = os.path.join(self.root, "bin")
             os.makedirs(bin_dir)
             os.makedirs(os.path.join(self.root, "home"))
-            if _run(["cp", "-a", template, self.prefix], None, WINE_TIMEOUT,
+            if run_command(["cp", "-a", template, self.prefix], None, WINE_TIMEOUT,
                     log=self.log).returncode:
                 raise CommandError("copying the prefix template failed:\n" + self.describe())
             os.unlink(os.path.join(self.prefix, ".sorvik-ready"))
@@ -309,7 +236,7 @@ class WineMachine(Outcome):
         if self.root is None:
             return
         if self.env is not None:
-            _run(["wineserver", "-k"], self.env, SHUTDOWN_TIMEOUT, log=self.log)
+            run_command(["wineserver", "-k"], self.env, SHUTDOWN_TIMEOUT, log=self.log)
         if keep_folders():
             print("kept scenario folder: %s" % self.root)
         else:
@@ -317,7 +244,7 @@ class WineMachine(Outcome):
         self.root = None
 
     def _server(self, argument):
-        if _run(["wineserver", argument], self.env, SHUTDOWN_TIMEOUT, log=self.log).returncode:
+        if run_command(["wineserver", argument], self.env, SHUTDOWN_TIMEOUT, log=self.log).returncode:
             raise CommandError("wineserver %s failed\n%s" % (argument, self.describe()))
 
     def describe(self):
@@ -326,7 +253,8 @@ class WineMachine(Outcome):
 
     def wine(self, *arguments, timeout=WINE_TIMEOUT, check=True):
         """Runs `wine ARGUMENTS...`; with check, a non-zero exit fails with the log."""
-        result = _run([loader()] + list(arguments), self.env, timeout, log=self.log)
+        result = run_command(self.wrapper + [loader()] + list(arguments), self.env, timeout,
+                      log=self.log)
         if check and result.returncode != 0:
             raise CommandError("wine %s exited %d\n%s"
                                % (shlex.join(arguments), result.returncode, self.describe()))
@@ -361,46 +289,36 @@ class WineMachine(Outcome):
     def _stage(self, source, name):
         """Places a .reg file (a path, bytes, or REGEDIT4 text) in C:\\e2e; its Windows path."""
         if isinstance(source, str) and os.path.isfile(source):
-            source = _read(source)
+            source = read_bytes(source)
         self.put_file("C:\\e2e\\" + name, source)
         return "C:\\e2e\\" + name
 
     def install_regvol(self):
         if not os.path.exists(self.host_path(self.REGVOL)):
-            self.put_file(self.REGVOL, _read(regvol_exe()))
+            self.put_file(self.REGVOL, read_bytes(regvol_exe()))
         return self.REGVOL
 
     def import_reg(self, source):
-        """`regedit /S`, then sorvik-regvol /check that the registry holds every key and value
-        of the file (regedit exits 0 even when an import fails). Keys under
-        HKEY_LOCAL_MACHINE\\HARDWARE need import_volatile."""
+        """`regedit /S`, then what lies below HKEY_LOCAL_MACHINE\\HARDWARE again through
+        sorvik-regvol /hardware (Wine rebuilds that tree at each session start and refuses
+        non-volatile keys below it, so regedit leaves them out), then sorvik-regvol /check that
+        the registry holds every key and value of the file (regedit exits 0 even when an import
+        fails)."""
         staged = self._stage(source, "import-%d.reg" % len(self.log))
         self.wine("regedit", "/S", staged)
-        data = self.read_file(staged)
-        if data.startswith(b"\xff\xfe"):
-            staged = self._stage(regedit4(data, self.encoding), "check-%d.reg" % len(self.log))
-        self.wine(self.install_regvol(), "/check", staged)
-
-    def import_volatile(self, source):
-        """Imports a REGEDIT4 file with every key it creates volatile, then checks it."""
-        staged = self._stage(source, "volatile-%d.reg" % len(self.log))
-        self.wine(self.install_regvol(), staged)
+        self.wine(self.install_regvol(), "/hardware", staged)
         self.wine(self.install_regvol(), "/check", staged)
 
     def load_profile(self, profile, on_refused=None):
-        """Imports a profile's *.reg files in name order (HARDWARE sections volatile) and its
-        default printer; Wine's other facts stay. `on_refused(file name, bytes)` may handle a
-        file that regedit does not store as it says (else the failure stands)."""
+        """Imports a profile's *.reg files in name order and its default printer; Wine's other
+        facts stay. `on_refused(file name, bytes)` may handle a file that regedit does not store
+        as it says (else the failure stands)."""
         for name, data in registry_files(profile):
-            hardware, other = split_hardware_sections(data, self.encoding)
-            if other is not None:
-                try:
-                    self.import_reg(other)
-                except CommandError:
-                    if on_refused is None or not on_refused(name, other):
-                        raise
-            if hardware is not None:
-                self.import_volatile(hardware)
+            try:
+                self.import_reg(data)
+            except CommandError:
+                if on_refused is None or not on_refused(name, data):
+                    raise
         printer = wine_printer(profile)
         if printer is None and read_ini(profile).get("printer", {}).get("name"):
             print("%s: a default printer that win.ini cannot hold, left out on both sides"
@@ -419,7 +337,7 @@ class WineMachine(Outcome):
         return self.run_program(path, command_line, timeout)
 
     def install_sorvik(self, folder=EXE_FOLDER, exe=None):
-        self.put_file(folder.rstrip("\\") + "\\sorvik.exe", _read(exe or sorvik_exe()))
+        self.put_file(folder.rstrip("\\") + "\\sorvik.exe", read_bytes(exe or sorvik_exe()))
 
     def run_program(self, exe, command_line="", timeout=WINE_TIMEOUT):
         """Runs a program of the prefix with exactly `command_line` (leading blanks never reach
@@ -435,7 +353,7 @@ class WineMachine(Outcome):
         if not os.path.exists(self.shell_log):
             return []
         return [line.decode("utf-8", "replace").split("\x1f")[:-1]
-                for line in _read(self.shell_log).split(b"\n") if line]
+                for line in read_bytes(self.shell_log).split(b"\n") if line]
 
     def wait_idle(self, timeout=20):
         """Waits until no program of the session runs but Wine's own services (winebrowser
@@ -452,11 +370,11 @@ class WineMachine(Outcome):
         found = []
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
-                if marker not in _read("/proc/%s/environ" % pid).split(b"\0"):
+                if marker not in read_bytes("/proc/%s/environ" % pid).split(b"\0"):
                     continue
-                if _read("/proc/%s/stat" % pid).rsplit(b")", 1)[-1].split()[0] == b"Z":
+                if read_bytes("/proc/%s/stat" % pid).rsplit(b")", 1)[-1].split()[0] == b"Z":
                     continue
-                command = _read("/proc/%s/cmdline" % pid).replace(b"\0", b" ").decode("latin-1")
+                command = read_bytes("/proc/%s/cmdline" % pid).replace(b"\0", b" ").decode("latin-1")
             except OSError:
                 continue
             program = command.split(" ", 1)[0].replace("\\", "/").rsplit("/", 1)[-1].lower()
@@ -464,94 +382,6 @@ class WineMachine(Outcome):
                                        "explorer.exe", "rpcss.exe", "svchost.exe", "wineserver")):
                 found.append(command.strip())
         return found
-
-
-def regedit4(data, encoding="cp1252"):
-    """A .reg file's bytes as REGEDIT4 (ANSI in `encoding`), the form sorvik-regvol reads;
-    version 5 files (UTF-16LE) are converted, hex(1), hex(2) and hex(7) data included."""
-    if not data.startswith(b"\xff\xfe"):
-        return data
-    lines = logical_lines(data[2:].decode("utf-16-le").replace("\r\n", "\n").split("\n"))
-    body = [unicode_value_to_ansi(line, encoding) for line in lines
-            if line.strip() != "Windows Registry Editor Version 5.00"]
-    return ("REGEDIT4\r\n" + "\r\n".join(body) + "\r\n").encode(encoding, "replace")
-
-
-def split_hardware_sections(data, encoding="cp1252"):
-    """(the sections under HKEY_LOCAL_MACHINE\\HARDWARE as REGEDIT4 for sorvik-regvol, the
-    others in the file's own format for regedit); None for a part without sections."""
-    unicode = data.startswith(b"\xff\xfe")
-    lines = reg_text(data).replace("\r\n", "\n").split("\n")
-    header_at = next((i for i, line in enumerate(lines) if line.strip()), None)
-    if header_at is None:
-        return None, None
-    header, parts, current = lines[header_at].strip(), {True: [], False: []}, None
-    for line in logical_lines(lines[header_at + 1:]):
-        if line.strip().startswith("["):
-            key = line.strip().strip("[]").lstrip("-").upper() + "\\"
-            current = parts[key.startswith("HKEY_LOCAL_MACHINE\\HARDWARE\\")]
-        if current is not None:
-            current.append(line)
-
-    def assemble(body):
-        text = header + "\r\n\r\n" + "\r\n".join(body) + "\r\n"
-        return b"\xff\xfe" + text.encode("utf-16-le") if unicode else text.encode("latin-1")
-
-    return (regedit4(assemble(parts[True]), encoding) if parts[True] else None,
-            assemble(parts[False]) if parts[False] else None)
-
-
-def logical_lines(lines):
-    """Joins hex data continued with a trailing backslash into one line."""
-    joined, pending = [], ""
-    for line in lines:
-        if not pending and not ("=hex" in line and line.strip().endswith("\\")):
-            joined.append(line)
-            continue
-        pending += line.strip()
-        if pending.endswith("\\"):
-            pending = pending[:-1]
-        else:
-            joined.append(pending)
-            pending = ""
-    return joined + ([pending] if pending else [])
-
-
-def unicode_value_to_ansi(line, encoding="cp1252"):
-    """A version 5 value line with UTF-16LE text data (hex(1), hex(2), hex(7)) in ANSI form."""
-    name, separator, data = line.partition("=hex(")
-    if not separator or data[:2].lower() not in ("1)", "2)", "7)"):
-        return line
-    raw = bytes(int(byte, 16) for byte in data[3:].replace(" ", "").split(",") if byte)
-    ansi = raw.decode("utf-16-le", "replace").encode(encoding, "replace")
-    return "%s=hex(%s):%s" % (name, data[0], ",".join("%02x" % byte for byte in ansi))
-
-
-def profile_path(name):
-    """A profile by name (tests/fixtures/NAME) or by path."""
-    return name if os.path.isdir(name) else os.path.join(FIXTURES_DIR, name)
-
-
-def read_ini(profile):
-    """A profile's machine.ini as {section: {name: value}}, names in lower case, unquoted."""
-    path = os.path.join(profile_path(profile), "machine.ini")
-    sections, current = {}, None
-    for line in (_read(path).decode("latin-1").splitlines() if os.path.isfile(path) else []):
-        line = line.strip()
-        if line.startswith("["):
-            current = sections.setdefault(line.strip("[]").strip().lower(), {})
-        elif current is not None and "=" in line and line[0] not in ";#":
-            name, _, value = line.partition("=")
-            value = value.strip()
-            current[name.strip().lower()] = unquote(value)
-    return sections
-
-
-def unquote(value):
-    """A machine.ini value as the simulator reads it: quotes removed, \\xNN inside them a byte."""
-    if len(value) < 2 or value[0] != '"' or value[-1] != '"':
-        return value
-    return re.sub(r"\\x([0-9A-Fa-f]{2})", lambda match: chr(int(match.group(1), 16)), value[1:-1])
 
 
 def wine_printer(profile):
@@ -562,47 +392,6 @@ def wine_printer(profile):
     if not name or any(char == "," or char < " " for char in name + port):
         return None
     return name, port
-
-
-def registry_files(profile):
-    """A profile's *.reg files as (name, bytes), in name order."""
-    folder = profile_path(profile)
-    return [(name, _read(os.path.join(folder, name))) for name in sorted(os.listdir(folder))
-            if name.lower().endswith(".reg")]
-
-
-def reg_text(data):
-    """A .reg file's text: UTF-16LE after the byte-order mark (version 5), else its bytes."""
-    unicode = data.startswith(b"\xff\xfe")
-    return data[2:].decode("utf-16-le") if unicode else data.decode("latin-1")
-
-
-def longest_key_path(profile):
-    """The length of the longest key path, from its root key, in a profile's registry files."""
-    keys = [line.strip().strip("[]").lstrip("-") for _, data in registry_files(profile)
-            for line in reg_text(data).splitlines() if line.strip().startswith("[")]
-    return max([len(key) for key in keys] + [0])
-
-
-@contextlib.contextmanager
-def replay(profile, command_line="", folders=(), timeout=WINE_TIMEOUT, exe=None):
-    """Runs sorvik-replay (`exe`, else the built one) PROFILE [COMMAND LINE] in a fresh working
-    folder, the simulated C:, in which `folders` exist first (sorvik-replay makes the program's
-    and the temporary folder as the profile says); yields an Outcome and removes the folder
-    afterwards."""
-    workdir = tempfile.mkdtemp(prefix="sorvik-replay-")
-    try:
-        for folder in folders:
-            os.makedirs(_c_drive_path(workdir, folder), exist_ok=True)
-        argv = [exe or replay_exe(), os.path.abspath(profile_path(profile))] + (
-            [command_line] if command_line else [])
-        yield Outcome("sorvik-replay in %s, %r" % (workdir, command_line),
-                      _run(argv, None, timeout, cwd=workdir), workdir)
-    finally:
-        if keep_folders():
-            print("kept replay folder: %s" % workdir)
-        else:
-            shutil.rmtree(workdir, ignore_errors=True)
 
 
 # What Wine 8.0 reports for each version setting (measured) and the name the program composes
@@ -654,7 +443,7 @@ def wine_version(profile):
     facts = read_ini(profile).get("version", {})
     if "no" in (facts.get("works", "yes").lower(), facts.get("extendedworks", "yes").lower()):
         return None, "its version call fails"
-    if longest_key_path(profile) > 255:
+    if max(map(len, registry_keys(profile) or [""])) > 255:
         return None, "a key's name, its path included, is longer than the registry's 255 characters"
     if code_page(profile) not in WineMachine.LOCALES:
         return None, "no locale gives Wine its ANSI code page"
@@ -668,18 +457,15 @@ def wine_version(profile):
                                         "here" % (major, minor, " server" * server, platform))
 
 
-def code_page(profile):
-    return int(read_ini(profile).get("text", {}).get("ansicodepage", "1252"), 0)
-
-
 def same_machine(testcase, version, profiles=(), extra_ini="", extra_regs=(), amend=None):
     """Writes (in a folder removed after the test) the profile of the Wine machine presenting
-    `version` into which the profiles were loaded: Wine's facts and base registry, each
-    profile's registry files (each followed by `amend[file name]`, REGEDIT4, if given), then
-    `extra_regs`, then what Wine changes at a process start. Returns its path."""
+    `version` (a name of VERSIONS, or a Version) into which the profiles were loaded: Wine's
+    facts and base registry, each profile's registry files (each followed by `amend[file
+    name]`, REGEDIT4, if given), then `extra_regs`, then what Wine changes at a process start.
+    Returns its path."""
     folder = tempfile.mkdtemp(prefix="sorvik-same-machine-")
     testcase.addCleanup(shutil.rmtree, folder, True)
-    facts = VERSIONS[version]
+    facts = version if isinstance(version, Version) else VERSIONS[version]
     native = 9 if arch() == "win64" else 0
     lines = ["[version]"] + ["%s = %s" % pair for pair in (
         ("major", facts.major), ("minor", facts.minor), ("build", facts.build),
@@ -722,8 +508,8 @@ class WineTestCase(unittest.TestCase):
         require_wine(self)
         print("\n  runner: %s in a %s prefix" % (sorvik_exe(), arch()), flush=True)
 
-    def machine(self, version="winxp", code_page=1252):
-        wine = WineMachine(version=version, code_page=code_page)
+    def machine(self, version="winxp", code_page=1252, wrapper=()):
+        wine = WineMachine(version=version, code_page=code_page, wrapper=wrapper)
         self.addCleanup(wine.close)
         return wine.open()
 
@@ -766,7 +552,14 @@ class WineTestCase(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    # `python3 harness.py`: which runner the e2e tests take on this machine, and why not.
     kind, why_not = runner()
+    if sys.argv[1:] == ["--runner"]:
+        if why_not:
+            sys.exit("e2e runner %s: %s" % (kind, why_not))
+        if kind == "win64" and not os.environ.get("SORVIK_E2E_ARCH"):
+            print("this machine can't run Wine's 32-bit loader: running the x86_64 test build",
+                  file=sys.stderr)
+        print(kind, LOADERS[kind])
+        sys.exit(0)
     print("e2e runner: %s in a %s prefix (%s)%s"
           % (sorvik_exe(), kind, LOADERS.get(kind, "?"), ": " + why_not if why_not else ""))

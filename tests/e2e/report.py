@@ -7,7 +7,7 @@ import re
 import xml.dom.minidom
 
 HEAD = re.compile(rb'\xef\xbb\xbf<\?xml version="1.0" encoding="utf-8"\?>\r\n<sorvik version='
-                  rb'"3\.0\.1" creationDateTime="\d{4}/\d\d/\d\d \d\d:\d\d:\d\d">\r\n')
+                  rb'"3\.(?:0\.1|1\.0)" creationDateTime="\d{4}/\d\d/\d\d \d\d:\d\d:\d\d">\r\n')
 _TAG = re.compile(rb"(\t*)<(/?)([\w.:-]+)[^>]*?(/?)>")
 
 

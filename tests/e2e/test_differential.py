@@ -13,25 +13,21 @@ import harness
 
 OUT = "C:\\out\\r.xml"
 LINE = '/device /software /out:"%s"' % OUT
+# computer/os holds the build, display version, update revision and architecture, which Wine
+# presents from the version setting, the fixture's registry and the prefix's kind. The system
+# block is left out: Wine builds its firmware table from the host's DMI files, which no fixture
+# can describe (test_dmi gives Wine a made-up machine instead).
 PARTS = ["computer/os", "device classes", "software", "statistics"]
 # The large machines hold nothing that Wine answers otherwise than the small ones do: their
 # size is the replay's test, and under Wine it would cost more than all the others together.
 REPLAY_ONLY = {"volume-xp", "volume-vista-software"}
-# What sorvik-regvol /check says about a value that the registry does not hold as the file does.
-CHECK_PROBLEM = re.compile(r":(\d+): value (?:differs|missing): (.*)$")
+# What sorvik-regvol /check says about a value that the registry does not hold as the file does:
+# the key and the value's name, their bytes outside ASCII as \xNN.
+CHECK_PROBLEM = re.compile(r":\d+: value (?:differs|missing): \[(.*)\] (.*)$")
 
 
-def lacks_characters(line, encoding):
-    """Whether a version 5 value line holds text that the code page cannot represent."""
-    name, separator, data = line.partition("=hex(")
-    if separator and data[:2].lower() in ("1)", "2)", "7)"):
-        raw = bytes(int(byte, 16) for byte in data[3:].replace(" ", "").split(",") if byte)
-        line = raw.decode("utf-16-le", "replace")
-    try:
-        line.encode(encoding)
-        return False
-    except UnicodeEncodeError:
-        return True
+def unescape(text):
+    return re.sub(r"\\x([0-9A-F]{2})", lambda match: chr(int(match.group(1), 16)), text)
 
 
 class Differential(harness.WineTestCase):
@@ -56,32 +52,21 @@ class Differential(harness.WineTestCase):
     def unheld(wine, file_name, data, amend):
         """After a failed check: deletes in Wine every value that regedit stored otherwise than
         the file says, and keeps the deletions for the replay's profile (True when that was all
-        the check found). A version 5 value with a character the code page lacks has no exact
-        ANSI form: what Wine stores is what the differential compares, so it stays."""
-        lines = harness.regedit4(data, wine.encoding).decode("latin-1").split("\r\n")
-        unicode = harness.logical_lines(data[2:].decode("utf-16-le").replace(
-            "\r\n", "\n").split("\n")) if data.startswith(b"\xff\xfe") else None
-        sections, kept = [], []
+        the check found)."""
+        sections = []
         for problem in wine.log[-1].split("\n"):
             match = CHECK_PROBLEM.search(problem.strip())
             if match is None:
                 continue
-            number, value = int(match.group(1)), match.group(2)
-            if unicode and lacks_characters(unicode[number - 1], wine.encoding):
-                kept.append(value)
-                continue
-            keys = [text.strip()[1:-1] for text in lines[:number] if text.startswith("[")]
+            key, value = (unescape(group) for group in match.groups())
             quoted = '"%s"' % value.replace("\\", "\\\\").replace('"', '\\"') if value else "@"
-            sections.append("[%s]\r\n%s=-\r\n" % (keys[-1], quoted))
-        if kept:
-            print("%s: values outside code page %d, compared as Wine converts them: %s"
-                  % (file_name, wine.code_page, ", ".join(kept)))
+            sections.append("[%s]\r\n%s=-\r\n" % (key, quoted))
         if sections:
             amend[file_name] = "REGEDIT4\r\n\r\n" + "\r\n".join(sections)
             wine.import_reg(amend[file_name])
             print("%s: values Wine cannot hold, left out on both sides:\n%s"
                   % (file_name, amend[file_name]))
-        return bool(sections or kept)
+        return bool(sections)
 
 
 # CTest runs the fixtures in shards ("K/N": every Nth fixture from the Kth), all of them without.

@@ -88,7 +88,10 @@ class CommandLine(harness.WineTestCase):
             extra += ["[drive %s:]" % letter.decode(), "type = fixed"]
         profile = harness.same_machine(self, "winxp", extra_ini="\r\n".join(extra) + "\r\n",
                                        extra_regs=[wine.read_file("C:\\e2e\\cpu.reg")])
-        other = self.assertLikeReplay(data, profile, line, out, ["computer"], run, wine)
+        # The system block is the host's firmware as Wine reads it, which the profile does not
+        # describe; test_dmi gives Wine a made-up machine and checks it.
+        computer = ["computer/ip", "computer/computerName", "computer/userName", "computer/os"]
+        other = self.assertLikeReplay(data, profile, line, out, computer, run, wine)
         mask = re.compile(rb'(<ramMb>|(?:total|available)SpaceMb=")\d+')
         self.assertSameParts(mask.sub(rb"\1#", data), mask.sub(rb"\1#", other), ["device"],
                              run, wine)

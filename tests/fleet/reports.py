@@ -9,10 +9,10 @@ import shutil
 import sys
 import xml.etree.ElementTree as ET
 
+import profiles  # tests/replay, on the PYTHONPATH that CTest sets
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.abspath(os.path.join(HERE, "..", ".."))
-sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "e2e"))
-import harness  # noqa: E402
 
 FLEET = os.path.abspath(os.environ.get("SORVIK_FLEET") or
                         os.path.join(SOURCE_DIR, "build", "native", "sorvik-fleet"))
@@ -114,7 +114,7 @@ def make_reports(out_dir, only=None):
         fixture = os.path.basename(folder)
         if only and fixture not in only:
             continue
-        with harness.replay(folder, command_line, timeout=120) as done:
+        with profiles.replay(folder, command_line, timeout=120) as done:
             left = [os.path.join(d, f) for d, _, files in os.walk(done.c_root) for f in files]
             if done.returncode != 0 or len(left) != 1:
                 raise AssertionError("replay left no single report: " + done.describe())

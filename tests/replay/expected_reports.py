@@ -15,8 +15,7 @@ import difflib
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402  (the one runner of sorvik-replay, for the Wine tier too)
+import profiles
 
 
 def escape_path(raw):
@@ -32,7 +31,7 @@ def files_below(root):
 
 
 def run_case(replay, fixture, command_line):
-    with harness.replay(fixture, command_line, timeout=600, exe=replay) as done:
+    with profiles.replay(fixture, command_line, timeout=600, exe=replay) as done:
         left = files_below(done.c_root)
         report = None
         if len(left) == 1:

@@ -76,7 +76,11 @@ TEST(SwInfoIsUpdate, TestsNamePublisherAndWordsInOrder) {
     int expected;
   } cases[] = {
       {"KB123456", "Microsoft Corporation", 1},
-      {"KB1234567", "Microsoft", 0},
+      {"KB1234567", "Microsoft", 1},
+      {"+KB5034441", "Microsoft Corporation", 1},
+      {"KB1234567", "Example Soft", 0},
+      {"KB12345678", "Microsoft", 0},
+      {"KB123456X", "Microsoft", 0},
       {"KB12345", "Microsoft", 0},
       {"kb12345x", "microsoft", 1},
       {"+KB123456", "Microsoft", 1},

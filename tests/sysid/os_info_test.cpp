@@ -40,7 +40,7 @@ struct Row {
 };
 
 const int G32s = kOsWin32s, G95 = kOsWin95, G98 = kOsWin98, GMe = kOsWinMe, GNt4 = kOsNt4;
-const int G2k = kOsWin2000, GXp = kOsWinXp, G03 = kOsServer2003, GVi = kOsVista;
+const int G2k = kOsWin2000, GXp = kOsWinXp, G03 = kOsServer2003, GVi = kOsVistaAndLater;
 const std::string kType79(79, 'W'), kType80(80, 'W');  // the longest that fits, and one more
 const Row kRows[] = {
     {W32s, 3, 10, 0, 0, 0, SP1, N, 0, X, "Win32s", G32s},
@@ -168,18 +168,74 @@ TEST(ProductIdAndVersionData, AreTheRegistrysAndTheBasicRecordsOrNothing) {
   sim::ScopedMachine installed(*machine);
   char id[8] = "#######", csd[9] = "########";
   int version[3] = {};
+  DWORD build = 0;
   EXPECT_TRUE(COsInfo().GetProductId(id, 5));
-  EXPECT_TRUE(COsInfo().GetVersionData(&version[0], &version[1], &version[2], csd, 3));
+  EXPECT_TRUE(COsInfo().GetVersionData(&version[0], &version[1], &version[2], &build, csd, 3));
   EXPECT_EQ(std::string(id) + std::string(csd), "55274##Ser#####");
   EXPECT_EQ(version[0] * 100 + version[1] * 10 + version[2], 512);
 
   machine->registry.DeleteKey(HKEY_LOCAL_MACHINE, kCurrentVersion);
   EXPECT_FALSE(COsInfo().GetProductId(id, 5));
   machine->facts.versionWorks = false;
-  EXPECT_FALSE(COsInfo().GetVersionData(&version[0], &version[1], &version[2], csd, 3));
+  EXPECT_FALSE(COsInfo().GetVersionData(&version[0], &version[1], &version[2], &build, csd, 3));
   EXPECT_EQ(std::string(id) + std::string(csd), "55274##Ser#####");
   EXPECT_EQ(version[0] * 100 + version[1] * 10 + version[2], 512);
   EXPECT_EQ(machine->OpenHandleCount(), 0);
+}
+
+// The build, the release and the architecture: 9x keeps its version in the build's high word;
+// ReleaseId stands in for DisplayVersion; the 64-bit view is read on 64-bit Windows.
+TEST(ReleaseData, BuildReleaseRevisionAndArchitecture) {
+  const char kWow64CurrentVersion[] =
+      "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion";
+  const struct {
+    DWORD platform, build;
+    const char *displayVersion, *releaseId;  // nullptr: the value is missing
+    bool hasNative;
+    WORD native, own;
+    DWORD expectedBuild;
+    const char *release, *architecture;
+  } rows[] = {
+      {W9x, 0x040A08AE, N, N, false, 0, 0, 2222, "", "x86"},
+      {NT, 19045, "22H2", "2009", true, 9, 0, 19045, "22H2", "x64"},
+      {NT, 18363, N, "1909", true, 12, 0, 18363, "1909", "ARM64"},
+      {NT, 18363, "", "1909", true, 5, 5, 18363, "1909", "ARM"},
+      {NT, 3790, N, N, true, 6, 0, 3790, "", "IA64"},
+      {NT, 2195, N, N, false, 0, 9, 2195, "", "x64"},
+      {NT, 2195, N, N, true, 7, 0, 2195, "", "7"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.release + std::string("/") + row.architecture);
+    sim::MachineBuilder builder;
+    // The 32-bit view's copy, which a 32-bit program reads without asking for the 64-bit view.
+    builder.Key(kWow64CurrentVersion).String("DisplayVersion", "wrong view").Dword("UBR", 1);
+    builder.Key(kCurrentVersion).Dword("UBR", 3803);
+    if (row.displayVersion != nullptr) builder.String("DisplayVersion", row.displayVersion);
+    if (row.releaseId != nullptr) builder.String("ReleaseId", row.releaseId);
+    auto machine = builder
+                       .With([&](sim::Facts& f) {
+                         f.platformId = row.platform;
+                         f.buildNumber = row.build;
+                         f.hasGetNativeSystemInfo = row.hasNative;
+                         f.nativeArchitecture = row.native;
+                         f.processorArchitecture = row.own;
+                       })
+                       .Build();
+    sim::ScopedMachine installed(*machine);
+    COsInfo os;
+    int version[3] = {};
+    DWORD build = 0;
+    char csd[2] = "", release[81] = "", revision[12] = "", architecture[21] = "";
+    EXPECT_TRUE(os.GetVersionData(&version[0], &version[1], &version[2], &build, csd, 1));
+    EXPECT_EQ(build, row.expectedBuild);
+    EXPECT_EQ(os.GetDisplayVersion(release, 80), row.release[0] != '\0');
+    EXPECT_STREQ(release, row.release);
+    EXPECT_TRUE(os.GetUpdateRevision(revision, 11));
+    EXPECT_STREQ(revision, "3803");
+    EXPECT_TRUE(os.GetArchitecture(architecture, 20));
+    EXPECT_STREQ(architecture, row.architecture);
+    EXPECT_EQ(machine->OpenHandleCount(), 0);
+  }
 }
 
 }  // namespace
