@@ -6,8 +6,8 @@ import re
 import sys
 import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402  (the one runner of sorvik-replay)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "replay"))
+import profiles  # noqa: E402  (the one runner of sorvik-replay)
 
 FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures")
 
@@ -20,7 +20,7 @@ def replayed_reports(replay, names=None, fixtures=FIXTURES, command=""):
         profile = os.path.join(fixtures, name)
         if not os.path.isfile(os.path.join(profile, "machine.ini")):
             continue
-        with harness.replay(profile, command, timeout=600, exe=replay) as done:
+        with profiles.replay(profile, command, timeout=600, exe=replay) as done:
             written = [os.path.join(folder, file) for folder, _, files in os.walk(done.c_root)
                        for file in files if file.lower().endswith(".xml")]
             if done.returncode == 0 and len(written) == 1:
