@@ -112,40 +112,27 @@ void IngestRun::Reject(const fs::path& path, const std::string& reason) {
 
 void IngestRun::AddPath(const fs::path& given) {
   std::error_code error;
-  fs::path path = fs::absolute(given, error).lexically_normal();
+  fs::path path = AbsolutePath(given, error);
   if (error) return Reject(given, error.message());
-  fs::file_status status = fs::status(path, error);
-  if (fs::is_directory(status)) return AddFolder(path);
-  if (fs::is_regular_file(status)) return AddFile(path);
-  Reject(path, fs::exists(status) ? "not a file or folder" : "no such file or folder");
+  PathKind kind = KindOf(path);
+  if (kind == PathKind::kFolder) return AddFolder(path);
+  if (kind == PathKind::kFile) return AddFile(path);
+  Reject(path, kind == PathKind::kOther ? "not a file or folder" : "no such file or folder");
 }
 
 void IngestRun::AddFolder(const fs::path& top) {
-  // A walk of our own rather than recursive_directory_iterator: one folder that can't be read
-  // is reported and skipped instead of ending the walk or passing unnoticed. Symbolic links to
-  // folders are not followed: no loops, and no way out of the share.
-  std::vector<fs::path> pending{top};
-  while (!pending.empty()) {
-    fs::path folder = std::move(pending.back());
-    pending.pop_back();
-    std::error_code error;
-    fs::directory_iterator entry(folder, error);
-    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
-      std::error_code type_error;
-      // Only regular files are opened: a fifo or device named *.xml would block or never end.
-      if (!entry->is_symlink(type_error) && entry->is_directory(type_error)) {
-        pending.push_back(entry->path());
-      } else if (IsReportName(entry->path()) && entry->is_regular_file(type_error)) {
-        AddFile(entry->path());
-      }
-    }
-    if (error) Reject(folder, "can't be searched: " + error.message());
-  }
+  auto add_report = [this](const fs::path& path) {
+    if (IsReportName(path)) AddFile(path);
+  };
+  auto unreadable = [this](const fs::path& folder, const std::string& reason) {
+    Reject(folder, "can't be searched: " + reason);
+  };
+  WalkFiles(top, add_report, unreadable);
 }
 
 bool IngestRun::ReadWhole(const fs::path& path, const FileFacts& facts, std::string* data,
                           std::string* reason) {
-  std::ifstream stream(path, std::ios::binary);
+  std::ifstream stream(OpenablePath(path), std::ios::binary);
   data->assign(static_cast<std::size_t>(facts.size), '\0');
   if (!stream || !stream.read(&(*data)[0], static_cast<std::streamsize>(data->size()))) {
     *reason = "can't be read";
@@ -200,8 +187,8 @@ void IngestRun::Store(const std::string& utf8_path, const FileFacts& facts, cons
 
 void IngestRun::Prune(const fs::path& given) {
   std::error_code error;
-  fs::path folder = fs::absolute(given, error).lexically_normal();
-  if (error || !fs::is_directory(folder, error)) return;
+  fs::path folder = AbsolutePath(given, error);
+  if (error || KindOf(folder) != PathKind::kFolder) return;
   std::string prefix = PathToUtf8(folder / "");
   Transaction transaction(db_);
   Statement under(db_, "SELECT id, path FROM reports WHERE substr(path, 1, ?) = ?");
@@ -209,8 +196,7 @@ void IngestRun::Prune(const fs::path& given) {
   std::vector<std::int64_t> gone;
   while (under.Step()) {
     fs::path path = PathFromUtf8(under.Text(1));
-    std::error_code type_error;
-    if (!fs::is_regular_file(path, type_error)) gone.push_back(under.Int(0));
+    if (KindOf(path) != PathKind::kFile) gone.push_back(under.Int(0));
   }
   for (std::int64_t id : gone) store_.Remove(id);
   transaction.Commit();

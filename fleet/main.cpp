@@ -25,7 +25,7 @@ int Usage() {
 
 std::unique_ptr<fleet::Database> Open(const std::string& path, fleet::Database::Mode mode) {
   std::string error;
-  auto db = fleet::OpenFleetDatabase(path, mode, &error);
+  auto db = fleet::OpenFleetDatabase(fleet::DatabaseFileName(path), mode, &error);
   if (!db) std::cerr << "sorvik-fleet: " << path << ": " << error << "\n";
   return db;
 }
@@ -80,9 +80,11 @@ int RunHtml(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  std::string command = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
+  fleet::PrepareHost();
+  std::vector<std::string> words = fleet::Utf8Arguments(argc, argv);
+  if (words.size() < 2) return Usage();
+  std::string command = words[1];
+  std::vector<std::string> args(words.begin() + 2, words.end());
   try {
     if (command == "ingest") return RunIngest(args);
     if (command == "csv") return RunCsv(args);

@@ -114,7 +114,7 @@ def make_reports(out_dir, only=None):
         fixture = os.path.basename(folder)
         if only and fixture not in only:
             continue
-        with profiles.replay(folder, command_line, timeout=120) as done:
+        with profiles.replay(folder, command_line, timeout=600) as done:
             left = [os.path.join(d, f) for d, _, files in os.walk(done.c_root) for f in files]
             if done.returncode != 0 or len(left) != 1:
                 raise AssertionError("replay left no single report: " + done.describe())

@@ -203,9 +203,8 @@ class Content(FleetCase):
             ("", "acme", "N/A", "öffice", "name:öFFICE"),
         ]
         for number, (uuid, maker, serial, name, key) in enumerate(cases):
-            text = source.replace('version="3.0.1"', 'version="3.1.0"').replace(
-                "</getVersionEx>\r\n\t</os>\r\n",
-                "</getVersionEx>\r\n\t</os>\r\n" + system % (maker, serial, uuid))
+            text = re.sub(r"\t<system>.*</system>\r\n", lambda _: system % (maker, serial, uuid),
+                          source, flags=re.S)
             text = re.sub(r"<computerName>[^<]*</computerName>|<computerName />",
                           "<computerName>%s</computerName>" % name if name else "<computerName />", text)
             self.write("key%d.xml" % number, text)
