@@ -336,6 +336,13 @@ bool WriteWhole(const std::string& out_path, const std::string& html, std::strin
   std::error_code failure;
   std::filesystem::rename(temporary, target, failure);
   if (failure) {
+    // Some Windows runtimes rename onto no existing file: then replace it in two steps.
+    std::error_code ignored;
+    std::filesystem::remove(target, ignored);
+    failure.clear();
+    std::filesystem::rename(temporary, target, failure);
+  }
+  if (failure) {
     *error = "can't write the page: " + failure.message();
     std::filesystem::remove(temporary, failure);
     return false;
