@@ -28,6 +28,10 @@ command -v tclsh >/dev/null || need+=(tcl)
 [ -f /usr/include/sqlite3.h ] || need+=(libsqlite3-dev)
 [ -f /usr/include/libxml2/libxml/xmlschemas.h ] || need+=(libxml2-dev)
 command -v sqlite3 >/dev/null || need+=(sqlite3)
+# The fleet page is tested in headless Chromium.
+command -v chromium >/dev/null || need+=(chromium)
+# The fleet benchmark reads peak memory from GNU time.
+[ -x /usr/bin/time ] || need+=(time)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 if ! dpkg --print-foreign-architectures | grep -qx i386 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   need+=(wine wine32:i386)
