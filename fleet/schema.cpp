@@ -62,8 +62,7 @@ CREATE TABLE software (
   registered_owner TEXT,
   product_id TEXT,
   PRIMARY KEY (report_id, position)
-);
-CREATE INDEX software_by_name ON software (name);
+) WITHOUT ROWID;
 
 CREATE TABLE drives (
   report_id INTEGER NOT NULL REFERENCES reports (id),
@@ -72,7 +71,7 @@ CREATE TABLE drives (
   total_mb INTEGER,
   available_mb INTEGER,
   PRIMARY KEY (report_id, letter)
-);
+) WITHOUT ROWID;
 
 CREATE TABLE devices (
   report_id INTEGER NOT NULL REFERENCES reports (id),
@@ -80,7 +79,7 @@ CREATE TABLE devices (
   position INTEGER NOT NULL,
   name TEXT NOT NULL,
   PRIMARY KEY (report_id, class, position)
-);
+) WITHOUT ROWID;
 
 CREATE VIEW machines AS
 SELECT r.*, seen.report_count, seen.first_seen, seen.last_seen
@@ -133,6 +132,12 @@ bool MakeOrCheckSchema(Database& db, Database::Mode mode, std::string* error) {
     *error = "a sorvik-fleet database of schema version " + std::to_string(version) +
              ", but this program reads version " + std::to_string(kSchemaVersion);
     return false;
+  }
+  if (mode == Database::Mode::kCreate) {
+    // Earlier builds indexed software by name: nothing reads through it, and each report's
+    // rows landed all over it, so that every commit rewrote a hundred of its pages.
+    db.Exec("DROP INDEX IF EXISTS software_by_name");
+    transaction.Commit();
   }
   return true;
 }

@@ -224,6 +224,29 @@ class Content(FleetCase):
                          [second, third])
 
 
+    def test_database_of_an_earlier_build(self):
+        """Earlier builds kept the child tables with rowids and a name index on software: such
+        a database takes new reports, and loses the index that made each commit costly."""
+        first, second, _ = self.place(some("win10-x64"))
+        os.remove(second)
+        self.ingest()
+        with sqlite3.connect(self.db) as connection:
+            connection.execute("PRAGMA legacy_alter_table = ON")  # the views keep their text
+            for table in ("software", "drives", "devices"):
+                sql, = connection.execute("SELECT sql FROM sqlite_master WHERE name = ?",
+                                          (table,)).fetchone()
+                connection.execute("ALTER TABLE %s RENAME TO old" % table)
+                connection.execute(sql.replace(" WITHOUT ROWID", ""))
+                connection.execute("INSERT INTO %s SELECT * FROM old" % table)
+                connection.execute("DROP TABLE old")
+            connection.execute("CREATE INDEX software_by_name ON software (name)")
+        self.place(some("win10-x64"))
+        self.assertEqual(summary(self.ingest()), (1, 0, 2, 0))
+        self.assert_whole()
+        self.assertEqual(query(self.db, "SELECT name FROM sqlite_master WHERE name = ?",
+                               "software_by_name"), [])
+
+
 class Hostile(FleetCase):
     def test_broken_files_are_rejected_and_nothing_else_lost(self):
         good = self.place(some("win10-x64", "xp-pro-sp2"))
